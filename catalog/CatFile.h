@@ -1,0 +1,125 @@
+#pragma once
+// CCatFile: the one reader and writer of catalog files (.pld). An object
+// lives for one operation: it opens the file for exclusive use and closes it
+// when destroyed. Every operation answers a boolean and shows nothing.
+//
+// Layout: an 832-byte header (magic "PD", version 2; version-1 headers are
+// converted in memory), the volume's two icons, then one entry list per
+// folder (u32 Count, then Count entries of a 20-byte record, a u8 name length
+// and the name), linked by absolute offsets. The file is untrusted input: no
+// read goes past its end and no allocation follows an unchecked size.
+
+#include "catalog/CatRecord.h"
+#include "module/ModuleLock.h"
+#include "platform/com/Types.h"
+#include "platform/system/File.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace pellidor {
+
+// What Create needs of the reading-progress dialog (or of any front end).
+class IReadProgress {
+public:
+    virtual bool IsCancelled() const = 0;
+    virtual void SetCancelled() = 0;
+    // The folder being read, as the walk forms it ("/media/cd/docs").
+    virtual void ShowPath(const std::string& path) = 0;
+
+protected:
+    ~IReadProgress() = default;
+};
+
+constexpr std::size_t kHeaderSize = 832;
+constexpr std::size_t kVersion1HeaderSize = 424;
+
+// The version-2 header, byte for byte.
+#pragma pack(push, 1)
+struct CatHeader {
+    WORD Magic = 0; // "PD", 0x4450
+    BYTE Version = 0; // 2
+    BYTE Reserved1 = 0;
+    DWORD Reserved2 = 0;
+    DWORD RootListOffset = 0;
+    DWORD IconBlockOffset = 0;
+    DWORD VolumeSerial = 0;
+    std::int32_t CatalogTime = 0;
+    std::uint64_t TotalBytes = 0;
+    std::uint64_t FreeBytes = 0;
+    std::uint64_t CallerFreeBytes = 0;
+    char VolumeLabel[256] = {};
+    char UserName[256] = {};
+    char FileSystemName[9] = {};
+    char Content[256] = {};
+    BYTE Padding[3] = {};
+    DWORD DriveType = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(CatHeader) == kHeaderSize);
+
+constexpr WORD kCatMagic = 0x4450;
+constexpr BYTE kCatVersion = 2;
+
+class CCatFile {
+public:
+    enum class OpenMode { Read, Update };
+
+    CCatFile() = default;
+    CCatFile(const CCatFile&) = delete;
+    CCatFile& operator=(const CCatFile&) = delete;
+
+    // Reads the volume at `root` into a new catalog at `catalogPath` (empty:
+    // a new name in the catalog directory). A cancelled or failed reading
+    // leaves no file.
+    bool Create(const std::string& root, const std::string& catalogPath, IReadProgress& progress);
+    // `path` empty keeps Path().
+    bool Open(const std::string& path, OpenMode mode);
+    // `listOffset` kRootList (-1) for the root list. `record` receives the
+    // entry with its name NUL-terminated.
+    bool ReadFirst(DWORD listOffset, CatRecord* record);
+    bool ReadNext(CatRecord* record);
+    // Each out icon may be null; an icon that cannot be built is handed out
+    // as null. The caller destroys the icons.
+    bool ReadIcons(HICON* large, HICON* small);
+    // Needs an object opened in update mode; closes the file.
+    bool WriteHeader();
+
+    void SetUserName(const std::string& text);
+    void SetContent(const std::string& text);
+
+    std::string GetVolumeLabel() const;
+    std::string GetUserName() const;
+    std::string GetFileSystemName() const;
+    std::string GetContent() const;
+    DWORD GetVolumeSerial() const { return header_.VolumeSerial; }
+    std::int32_t GetCatalogTime() const { return header_.CatalogTime; }
+    DWORD GetDriveType() const { return header_.DriveType; }
+    std::uint64_t GetTotalBytes() const { return header_.TotalBytes; }
+    std::uint64_t GetFreeBytes() const { return header_.FreeBytes; }
+    const CatHeader& Header() const { return header_; }
+
+    // A new "%08X.pld" in the catalog directory named by the registry;
+    // false when no catalog directory is configured.
+    bool MakeNewCatalogPath();
+    const std::string& Path() const { return path_; }
+    void SetPath(const std::string& path) { path_ = path; }
+
+    // The catalog directory: the default value of HKEY_LOCAL_MACHINE
+    // "SOFTWARE\Pellidor\CatDir"; empty when not configured.
+    static std::string CatalogDirectory();
+
+private:
+    ModuleLock lock_;
+    platform::system::File file_;
+    std::string path_;
+    std::int32_t listCount_ = 0;
+    std::int32_t listIndex_ = 0;
+    CatHeader header_{};
+};
+
+// Where the catalog directory is configured.
+constexpr const char* kCatDirKey = "SOFTWARE\\Pellidor\\CatDir";
+
+} // namespace pellidor

@@ -1,0 +1,171 @@
+#pragma once
+// CCatItem: the object behind one entry of the catalog namespace, a file
+// recorded in a catalog, and the base of CCatFolder (a catalogued folder),
+// CShelfItem (a catalog on the shelf) and CShelfFolder (the shelf and its
+// folders). Views, folders, pages and the search ask it for everything that
+// depends on the entry: column texts, order, icon, attributes, menu and
+// commands, transfer data and the export line.
+
+#include "catalog/CatRecord.h"
+#include "module/ModuleLock.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Memory.h"
+#include "platform/com/ShellInterfaces.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pellidor {
+
+// Filled by AddToStatistics; the caller zeroes it before the walk.
+struct ItemStatistics {
+    std::int32_t Files = 0;
+    std::int32_t Folders = 0;
+    std::int32_t Catalogs = 0;
+    std::int32_t ShelfFolders = 0;
+    std::uint64_t TotalSize = 0;
+};
+
+// Where Export writes: one line per call, the line end added by the writer
+// (CR LF in an export file).
+class IExportWriter {
+public:
+    virtual void WriteLine(std::string_view line) = 0;
+
+protected:
+    ~IExportWriter() = default;
+};
+
+// The columns of a catalogued entry; the views bind them to their headings.
+enum ItemColumn : int {
+    kColumnName = 0,
+    kColumnSize = 1,
+    kColumnType = 2,
+    kColumnDate = 3,
+    kColumnAttributes = 4,
+    kColumnVolume = 5,
+    kColumnFolder = 6,
+    kItemColumnCount
+};
+
+using IdListPtr = platform::com::TaskMemPtr<ITEMIDLIST>;
+
+class CCatItem : public platform::com::ComImplements<platform::com::ComObject, IExtractIconA, IDropSource, IDataObject,
+                     IContextMenu> {
+public:
+    // No identifier: record all zero, name empty.
+    CCatItem();
+    // Copies both lists; record and name come from the own list's last element.
+    CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own);
+    // Appends a new element of `kind` for `record` (none: zeroes) to a copy
+    // of `parent`.
+    CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
+
+    // The virtual operations, in their slot order.
+    virtual HRESULT SetNameOf(HWND owner, const WCHAR* newName);
+    virtual bool Rename(HWND owner, const std::string& newName);
+    virtual void Export(IExportWriter& writer);
+    virtual HRESULT OnExport(CMINVOKECOMMANDINFO* info);
+    virtual void AddToStatistics(ItemStatistics& statistics);
+    virtual std::string GetPath();
+    virtual int GetSortGroup();
+    virtual HRESULT OnAddToFavorites(CMINVOKECOMMANDINFO* info);
+    virtual std::string GetColumnText(int column, bool sortKey);
+    virtual std::string GetTypeName();
+    virtual HRESULT OnDelete(CMINVOKECOMMANDINFO* info);
+    virtual UINT GetMenuID();
+    virtual HRESULT OnExplore(CMINVOKECOMMANDINFO* info);
+    virtual HRESULT OnOpen(CMINVOKECOMMANDINFO* info);
+    virtual HRESULT OnProperties(CMINVOKECOMMANDINFO* info);
+    virtual HRESULT OnSend(CMINVOKECOMMANDINFO* info);
+    virtual std::string GetName();
+    virtual bool IsFolder();
+    // Negative, 0 or positive; groups first (shelf folders, catalogs,
+    // folders, files), then the column's sort key without regard to case.
+    int CompareTo(CCatItem& other, int column);
+    virtual int GetIconIndex();
+    // New lists, owned by the caller (free with the shell allocator).
+    LPITEMIDLIST GetFullIDList() const;
+    virtual LPITEMIDLIST GetLastID();
+    virtual HRESULT GetShellAttributes(ULONG* mask);
+    virtual HRESULT GetDisplayName(DWORD flags, STRRET* out);
+
+    // The record fields.
+    const CatRecord& Record() const { return record_; }
+    DWORD Attributes() const { return record_.Attributes; }
+    std::int32_t CreationTime() const { return record_.CreationTime; }
+    std::int32_t LastAccessTime() const { return record_.LastAccessTime; }
+    std::int32_t LastWriteTime() const { return record_.LastWriteTime; }
+    DWORD Size() const { return record_.Size; }
+    LPCITEMIDLIST RootIdList() const { return root_.get(); }
+    LPCITEMIDLIST OwnIdList() const { return own_.get(); }
+
+    // The catalog this item belongs to: the first element of the own list
+    // after the shelf-folder elements, when it is a catalog element. Every
+    // value falls back as noted when there is none.
+    DWORD VolumeSerial() const; // -1
+    std::int32_t CatalogTime() const; // -1
+    std::uint64_t TotalBytes() const; // -1
+    std::uint64_t FreeBytes() const; // -1
+    std::string CatalogPath() const; // empty
+    std::string CatalogUserName() const; // right-trimmed; "<no name>" when empty
+    std::string CatalogVolumeLabel() const; // right-trimmed; "<no name>" when empty
+    std::string CatalogContent() const; // empty
+    std::string DriveTypeText() const; // "REMOVABLE", "CDROM", "UNKNOWN"; empty
+
+    // The file's path on a medium mounted at `driveRoot` (the drive root
+    // without its trailing "/", then "/" and each element's name below the
+    // catalog). Empty when a name below the catalog could leave the root
+    // (empty, ".", "..", or holding "/").
+    std::string GetPathOnMedium(const std::string& driveRoot) const;
+    // The medium at `driveRoot` has the catalog's serial and holds the entry.
+    bool IsMediumPresent(const std::string& driveRoot) const;
+    // The folder path inside the catalog down to the parent, "\"-joined.
+    std::string GetFolderText() const;
+    bool IsIncludedInEnum(DWORD flags) const;
+
+    // IExtractIconA
+    HRESULT GetIconLocation(UINT flags, char* iconFile, UINT cchMax, int* index, UINT* outFlags) override;
+    HRESULT Extract(const char* file, UINT index, HICON* large, HICON* small, UINT iconSize) override;
+    // IDropSource
+    HRESULT QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
+    HRESULT GiveFeedback(DWORD effect) override;
+    // IDataObject
+    HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT QueryGetData(FORMATETC* format) override;
+    HRESULT GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) override;
+    HRESULT SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
+    HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
+    HRESULT DAdvise(FORMATETC* format, DWORD flags, IUnknown* sink, DWORD* connection) override;
+    HRESULT DUnadvise(DWORD connection) override;
+    HRESULT EnumDAdvise(IUnknown** out) override;
+    // IContextMenu
+    HRESULT QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, UINT idCmdLast, UINT flags) override;
+    HRESULT InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+    HRESULT GetCommandString(UINT_PTR idCmd, UINT type, UINT* reserved, char* name, UINT cchMax) override;
+
+protected:
+    ~CCatItem() override;
+
+    // The catalog element of the own list, or null.
+    const BYTE* CatalogElement() const;
+    CatRecord& MutableRecord() { return record_; }
+    // Replaces the own list (derived classes that rebuild their element).
+    void SetOwnIdList(IdListPtr own);
+
+private:
+    ModuleLock lock_;
+    IdListPtr root_;
+    IdListPtr own_;
+    CatRecord record_{};
+};
+
+// A new object for the own list's last element (folder element CCatFolder,
+// catalog element CShelfItem, shelf-folder element CShelfFolder, else
+// CCatItem), holding one reference; null when it cannot be made.
+platform::com::ComPtr<CCatItem> CreateItemObject(LPCITEMIDLIST root, LPCITEMIDLIST own);
+
+} // namespace pellidor

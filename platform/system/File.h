@@ -1,0 +1,57 @@
+#pragma once
+// A file opened for exclusive use: while one File holds it, every other open
+// of the same file, from this process or another, fails at once with 32
+// (sharing violation). Closed when destroyed. Failures leave the Windows
+// error number in LastError() and in the thread's last error.
+
+#include "platform/com/Types.h"
+
+#include <cstdint>
+#include <string>
+
+namespace platform::system {
+
+class File {
+public:
+    enum class Mode {
+        Read, // existing file, read access
+        ReadWrite, // existing file, read and write access
+        CreateAlways, // created or truncated, read and write access
+    };
+
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool Open(const std::string& path, Mode mode);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Reads up to `size` bytes; the count read (less at the end), or -1.
+    std::int64_t Read(void* data, std::size_t size);
+    // True when exactly `size` bytes were read.
+    bool ReadExact(void* data, std::size_t size);
+    // True when all bytes were written.
+    bool Write(const void* data, std::size_t size);
+    bool Seek(std::uint64_t position);
+    std::int64_t Position() const;
+    std::int64_t Size() const;
+    bool Flush();
+
+    DWORD LastError() const { return lastError_; }
+    const std::string& Path() const { return path_; }
+    // The descriptor, for callers that batch their own I/O.
+    int Descriptor() const { return fd_; }
+
+private:
+    bool Fail(int errnoValue);
+
+    int fd_ = -1;
+    DWORD lastError_ = 0;
+    std::string path_;
+};
+
+} // namespace platform::system

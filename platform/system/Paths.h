@@ -1,0 +1,17 @@
+#pragma once
+// Where the platform keeps its state: $XDG_DATA_HOME/pellidor (default
+// ~/.local/share/pellidor), with the registry database, the system directory
+// and the Favorites folder inside.
+
+#include <string>
+
+namespace platform::system {
+
+// Created on first use.
+std::string PlatformDataDirectory();
+// The platform's system directory (PlatformDataDirectory()/system).
+std::string SystemDirectory();
+// The user's home directory ($HOME).
+std::string HomeDirectory();
+
+} // namespace platform::system
