@@ -1,28 +1,43 @@
 // pellidor: catalogs removable media from the command line.
 
+#include "cli/Commands.h"
+
+#include <QCoreApplication>
+
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 namespace {
 
-constexpr const char* kUsage = "Usage: pellidor COMMAND [ARGUMENTS]\n"
-                               "\n"
-                               "Commands:\n"
-                               "  --help       show this text\n"
-                               "  --version    show the version\n";
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("Usage: pellidor COMMAND [ARGUMENTS]\n\nCommands:\n", out);
+    for (const auto& command : pellidor::cli::AllCommands())
+        std::fprintf(out, "  %s %s\n      %s\n", command.name, command.usage, command.summary);
+    std::fputs("  --help\n      show this text\n  --version\n      show the version\n", out);
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
-        return argc < 2 ? 2 : 0;
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
         std::puts("pellidor 1.5c");
         return 0;
     }
-    std::fprintf(stderr, "pellidor: unknown command '%s'; see 'pellidor --help'\n", argv[1]);
-    return 2;
+    for (const auto& command : pellidor::cli::AllCommands()) {
+        if (name == command.name)
+            return command.run(pellidor::cli::Arguments(argv + 2, argv + argc));
+    }
+    return pellidor::cli::Fail("unknown command '" + name + "'; see 'pellidor --help'", 2);
 }
