@@ -8,6 +8,7 @@
 
 #include "catalog/CatRecord.h"
 #include "module/ModuleLock.h"
+#include "namespace/IdList.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Memory.h"
@@ -49,8 +50,6 @@ enum ItemColumn : int {
     kColumnFolder = 6,
     kItemColumnCount
 };
-
-using IdListPtr = platform::com::TaskMemPtr<ITEMIDLIST>;
 
 class CCatItem : public platform::com::ComImplements<platform::com::ComObject, IExtractIconA, IDropSource, IDataObject,
                      IContextMenu> {

@@ -1,0 +1,123 @@
+#pragma once
+// Item identifier lists of the catalog namespace: the layout of our elements
+// and the operations on lists.
+//
+// A list is a run of elements, each a u16 size `cb`, two padding bytes, a u32
+// `Kind` and the 280-byte item record; catalog elements (kind 2) carry the
+// catalog header's volume fields behind the record. A list ends with a u16
+// zero. Elements are unaligned byte runs: every field is read and written
+// with memcpy.
+//
+// Lists are allocated with the shell allocator because the shell frees the
+// lists we hand out and we free the lists it hands in. Every function that
+// returns an IdListPtr returns a new list owned by the caller (release() it
+// to hand it to the shell); null means the allocator failed or there was
+// nothing to return.
+
+#include "catalog/CatFile.h"
+#include "catalog/CatRecord.h"
+#include "platform/com/Memory.h"
+#include "platform/com/ShellTypes.h"
+#include "platform/com/Types.h"
+
+#include <cstddef>
+#include <string>
+
+namespace pellidor {
+
+using IdListPtr = platform::com::TaskMemPtr<ITEMIDLIST>;
+
+// Element kinds, in the order CompareIdLists reverses: the higher kind sorts
+// first.
+constexpr DWORD kKindFile = 0;
+constexpr DWORD kKindFolder = 1;
+constexpr DWORD kKindCatalog = 2;
+constexpr DWORD kKindShelfFolder = 3;
+
+// Element sizes.
+constexpr std::size_t kElementSize = 288;
+constexpr std::size_t kCatalogElementSize = 1104;
+constexpr std::size_t kTerminatorSize = 2;
+
+// Field offsets from the start of an element.
+constexpr std::size_t kOffsetCb = 0;
+constexpr std::size_t kOffsetKind = 4;
+constexpr std::size_t kOffsetRecord = 8;
+// The volume block of a catalog element: the catalog header's bytes 16 to
+// 831, so that element offset = header offset + 272.
+constexpr std::size_t kOffsetVolumeSerial = 288;
+constexpr std::size_t kOffsetCatalogTime = 292;
+constexpr std::size_t kOffsetTotalBytes = 296;
+constexpr std::size_t kOffsetFreeBytes = 304;
+constexpr std::size_t kOffsetVolumeLabel = 320;
+constexpr std::size_t kOffsetUserName = 576;
+constexpr std::size_t kOffsetFileSystemName = 832;
+constexpr std::size_t kOffsetContent = 841;
+constexpr std::size_t kOffsetDriveType = 1100;
+
+constexpr std::size_t kVolumeLabelBytes = 256;
+constexpr std::size_t kUserNameBytes = 256;
+constexpr std::size_t kFileSystemNameBytes = 9;
+constexpr std::size_t kContentBytes = 256;
+
+// --- Lists we made or the shell handed us in-process (trusted layout) ---
+
+// The element behind `element`; null for null and for the terminator.
+LPCITEMIDLIST NextElement(LPCITEMIDLIST element);
+LPITEMIDLIST NextElement(LPITEMIDLIST element);
+// The last element before the terminator; null for null and for an empty list.
+LPCITEMIDLIST LastElement(LPCITEMIDLIST list);
+LPITEMIDLIST LastElement(LPITEMIDLIST list);
+// Sum of the elements' sizes plus the terminator; 0 for null.
+std::size_t IdListSize(LPCITEMIDLIST list);
+// Null for null.
+IdListPtr CopyIdList(LPCITEMIDLIST list);
+// The elements of `first` then those of `second`; a copy of the other when
+// one is null; null when both are.
+IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
+// A copy of `parent` (none: nothing) with one new element of `kind` for
+// `record` (none: a zeroed record) at its end. A catalog element's volume
+// block is zeroed for the caller to fill.
+IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
+// The catalog element behind the leading shelf-folder elements, alone in a
+// new list; null when the next element is not a catalog element.
+IdListPtr CopyCatalogElement(LPCITEMIDLIST list);
+// The catalog element behind the leading shelf-folder elements, pointing
+// into `list`; null when there is none.
+LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list);
+// Negative, 0 or positive: higher kinds first, then catalog user names, then
+// names, both with A-Z folded to a-z; a list sorts before a longer list that
+// starts with it.
+int CompareIdLists(LPCITEMIDLIST list1, LPCITEMIDLIST list2);
+
+// --- Blocks from outside (drag and drop, clipboard): bounded readers ---
+
+// The size of the list at `block` (elements plus terminator) when the whole
+// list, terminator included, lies inside `blockSize` bytes and every element
+// is at least a size field long; 0 otherwise. Never reads past the block.
+std::size_t IdListSizeWithin(const BYTE* block, std::size_t blockSize);
+// True when the list at `block` lies inside the block and its last element
+// is one of ours of `kind`: for kind 2 exactly 1104 bytes of kind 2, for the
+// other kinds (at most 3) exactly 288 bytes of that kind.
+bool IsOwnIdList(const BYTE* block, std::size_t blockSize, DWORD kind);
+
+// --- Element fields ---
+
+std::size_t ElementSize(LPCITEMIDLIST element);
+DWORD ElementKind(LPCITEMIDLIST element);
+// The record as stored, with the name forced to end inside its 260 bytes.
+CatRecord ElementRecord(LPCITEMIDLIST element);
+void SetElementRecord(LPITEMIDLIST element, const CatRecord& record);
+// The name, up to its NUL or its 260 bytes.
+std::string ElementName(LPCITEMIDLIST element);
+
+// The volume block of a catalog element, as the header fields it copies
+// (RootListOffset, IconBlockOffset and CallerFreeBytes stay zero; texts are
+// forced to end inside their buffers). Zeroes when `element` is not a
+// catalog element.
+CatHeader ReadVolumeBlock(LPCITEMIDLIST element);
+// Copies the header's volume fields into a catalog element; does nothing to
+// any other element.
+void WriteVolumeBlock(LPITEMIDLIST element, const CatHeader& header);
+
+} // namespace pellidor
