@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace pellidor {
 
@@ -154,6 +155,8 @@ protected:
     CatRecord& MutableRecord() { return record_; }
     // Replaces the own list (derived classes that rebuild their element).
     void SetOwnIdList(IdListPtr own);
+    // Replaces the root list (the shelf root learns it from Initialize).
+    void SetRootIdList(IdListPtr root) { root_ = std::move(root); }
 
 private:
     ModuleLock lock_;
