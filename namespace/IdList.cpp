@@ -1,0 +1,323 @@
+#include "namespace/IdList.h"
+
+#include <cstring>
+
+namespace pellidor {
+
+// The volume block copies the header's bytes 16 to 831 in place.
+constexpr std::size_t kHeaderToElement = 272;
+static_assert(offsetof(CatHeader, VolumeSerial) + kHeaderToElement == kOffsetVolumeSerial);
+static_assert(offsetof(CatHeader, CatalogTime) + kHeaderToElement == kOffsetCatalogTime);
+static_assert(offsetof(CatHeader, TotalBytes) + kHeaderToElement == kOffsetTotalBytes);
+static_assert(offsetof(CatHeader, FreeBytes) + kHeaderToElement == kOffsetFreeBytes);
+static_assert(offsetof(CatHeader, VolumeLabel) + kHeaderToElement == kOffsetVolumeLabel);
+static_assert(offsetof(CatHeader, UserName) + kHeaderToElement == kOffsetUserName);
+static_assert(offsetof(CatHeader, FileSystemName) + kHeaderToElement == kOffsetFileSystemName);
+static_assert(offsetof(CatHeader, Content) + kHeaderToElement == kOffsetContent);
+static_assert(offsetof(CatHeader, DriveType) + kHeaderToElement == kOffsetDriveType);
+static_assert(kOffsetRecord + sizeof(CatRecord) == kElementSize);
+
+namespace {
+
+const BYTE* Bytes(LPCITEMIDLIST list)
+{
+    return reinterpret_cast<const BYTE*>(list);
+}
+
+BYTE* Bytes(LPITEMIDLIST list)
+{
+    return reinterpret_cast<BYTE*>(list);
+}
+
+template <class T>
+T ReadField(const BYTE* at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <class T>
+void WriteField(BYTE* at, T value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+USHORT Cb(const BYTE* element)
+{
+    return ReadField<USHORT>(element + kOffsetCb);
+}
+
+IdListPtr Allocate(std::size_t size)
+{
+    return IdListPtr(static_cast<LPITEMIDLIST>(platform::com::TaskMemAlloc(size)));
+}
+
+// The bytes of `list` without its terminator.
+std::size_t ElementBytes(LPCITEMIDLIST list)
+{
+    return list ? IdListSize(list) - kTerminatorSize : 0;
+}
+
+BYTE FoldCase(BYTE c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<BYTE>(c - 'A' + 'a') : c;
+}
+
+// Byte comparison of two NUL-terminated texts of at most `limit` bytes with
+// A-Z folded; the limit keeps a text without NUL inside its buffer.
+int CompareFolded(const BYTE* a, const BYTE* b, std::size_t limit)
+{
+    for (std::size_t i = 0; i < limit; ++i) {
+        const int ca = FoldCase(a[i]);
+        const int cb = FoldCase(b[i]);
+        if (ca != cb)
+            return ca - cb;
+        if (ca == 0)
+            return 0;
+    }
+    return 0;
+}
+
+std::string BoundedText(const BYTE* at, std::size_t limit)
+{
+    const auto* text = reinterpret_cast<const char*>(at);
+    return std::string(text, ::strnlen(text, limit));
+}
+
+void CopyText(char* to, const BYTE* from, std::size_t size)
+{
+    std::memcpy(to, from, size);
+    to[size - 1] = '\0';
+}
+
+} // namespace
+
+LPCITEMIDLIST NextElement(LPCITEMIDLIST element)
+{
+    if (!element)
+        return nullptr;
+    const USHORT cb = Cb(Bytes(element));
+    if (cb == 0)
+        return nullptr;
+    return reinterpret_cast<LPCITEMIDLIST>(Bytes(element) + cb);
+}
+
+LPITEMIDLIST NextElement(LPITEMIDLIST element)
+{
+    return const_cast<LPITEMIDLIST>(NextElement(static_cast<LPCITEMIDLIST>(element)));
+}
+
+LPCITEMIDLIST LastElement(LPCITEMIDLIST list)
+{
+    LPCITEMIDLIST last = nullptr;
+    for (LPCITEMIDLIST at = list; at && Cb(Bytes(at)) != 0; at = NextElement(at))
+        last = at;
+    return last;
+}
+
+LPITEMIDLIST LastElement(LPITEMIDLIST list)
+{
+    return const_cast<LPITEMIDLIST>(LastElement(static_cast<LPCITEMIDLIST>(list)));
+}
+
+std::size_t IdListSize(LPCITEMIDLIST list)
+{
+    if (!list)
+        return 0;
+    std::size_t size = kTerminatorSize;
+    for (LPCITEMIDLIST at = list; Cb(Bytes(at)) != 0; at = NextElement(at))
+        size += Cb(Bytes(at));
+    return size;
+}
+
+IdListPtr CopyIdList(LPCITEMIDLIST list)
+{
+    if (!list)
+        return nullptr;
+    const std::size_t size = IdListSize(list);
+    IdListPtr copy = Allocate(size);
+    if (copy)
+        std::memcpy(copy.get(), list, size);
+    return copy;
+}
+
+IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second)
+{
+    if (!first)
+        return CopyIdList(second);
+    if (!second)
+        return CopyIdList(first);
+    const std::size_t firstBytes = ElementBytes(first);
+    const std::size_t secondSize = IdListSize(second);
+    IdListPtr joined = Allocate(firstBytes + secondSize);
+    if (joined) {
+        std::memcpy(Bytes(joined.get()), first, firstBytes);
+        std::memcpy(Bytes(joined.get()) + firstBytes, second, secondSize);
+    }
+    return joined;
+}
+
+IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
+{
+    const std::size_t elementSize = kind == kKindCatalog ? kCatalogElementSize : kElementSize;
+    const std::size_t parentBytes = ElementBytes(parent);
+    IdListPtr list = Allocate(parentBytes + elementSize + kTerminatorSize);
+    if (!list)
+        return nullptr;
+    BYTE* out = Bytes(list.get());
+    if (parentBytes)
+        std::memcpy(out, parent, parentBytes);
+    BYTE* element = out + parentBytes;
+    // Padding and an unfilled volume block are zero, never stale heap bytes.
+    std::memset(element, 0, elementSize + kTerminatorSize);
+    WriteField<USHORT>(element + kOffsetCb, static_cast<USHORT>(elementSize));
+    WriteField<DWORD>(element + kOffsetKind, kind);
+    if (record)
+        std::memcpy(element + kOffsetRecord, record, sizeof(CatRecord));
+    return list;
+}
+
+LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list)
+{
+    LPCITEMIDLIST at = list;
+    while (at && Cb(Bytes(at)) != 0 && ElementKind(at) == kKindShelfFolder)
+        at = NextElement(at);
+    if (!at || Cb(Bytes(at)) == 0 || ElementKind(at) != kKindCatalog)
+        return nullptr;
+    return at;
+}
+
+IdListPtr CopyCatalogElement(LPCITEMIDLIST list)
+{
+    const LPCITEMIDLIST element = FindCatalogElement(list);
+    if (!element)
+        return nullptr;
+    const std::size_t cb = Cb(Bytes(element));
+    IdListPtr copy = Allocate(cb + kTerminatorSize);
+    if (copy) {
+        std::memcpy(copy.get(), element, cb);
+        WriteField<USHORT>(Bytes(copy.get()) + cb, 0);
+    }
+    return copy;
+}
+
+int CompareIdLists(LPCITEMIDLIST list1, LPCITEMIDLIST list2)
+{
+    LPCITEMIDLIST a = list1;
+    LPCITEMIDLIST b = list2;
+    while (Cb(Bytes(a)) != 0 && Cb(Bytes(b)) != 0) {
+        const DWORD kindA = ElementKind(a);
+        const DWORD kindB = ElementKind(b);
+        if (kindA != kindB)
+            return static_cast<int>(kindB) - static_cast<int>(kindA);
+        if (kindA == kKindCatalog) {
+            const int byUser = CompareFolded(Bytes(a) + kOffsetUserName, Bytes(b) + kOffsetUserName, kUserNameBytes);
+            if (byUser != 0)
+                return byUser;
+        }
+        const std::size_t nameOffset = kOffsetRecord + offsetof(CatRecord, Name);
+        const int byName = CompareFolded(Bytes(a) + nameOffset, Bytes(b) + nameOffset, kNameBytes);
+        if (byName != 0)
+            return byName;
+        a = NextElement(a);
+        b = NextElement(b);
+    }
+    return static_cast<int>(Cb(Bytes(a))) - static_cast<int>(Cb(Bytes(b)));
+}
+
+std::size_t IdListSizeWithin(const BYTE* block, std::size_t blockSize)
+{
+    if (!block)
+        return 0;
+    std::size_t at = 0;
+    for (;;) {
+        if (blockSize - at < kTerminatorSize)
+            return 0;
+        const USHORT cb = Cb(block + at);
+        if (cb == 0)
+            return at + kTerminatorSize;
+        if (cb < kTerminatorSize || cb > blockSize - at)
+            return 0;
+        at += cb;
+    }
+}
+
+bool IsOwnIdList(const BYTE* block, std::size_t blockSize, DWORD kind)
+{
+    if (kind > kKindShelfFolder || blockSize < 3)
+        return false;
+    if (IdListSizeWithin(block, blockSize) == 0)
+        return false;
+    const LPCITEMIDLIST last = LastElement(reinterpret_cast<LPCITEMIDLIST>(block));
+    if (!last)
+        return false;
+    // The walk above kept every element inside the block; the size test
+    // below comes before any field behind the size is read.
+    const std::size_t wanted = kind == kKindCatalog ? kCatalogElementSize : kElementSize;
+    return Cb(Bytes(last)) == wanted && ElementKind(last) == kind;
+}
+
+std::size_t ElementSize(LPCITEMIDLIST element)
+{
+    return element ? Cb(Bytes(element)) : 0;
+}
+
+DWORD ElementKind(LPCITEMIDLIST element)
+{
+    return ReadField<DWORD>(Bytes(element) + kOffsetKind);
+}
+
+CatRecord ElementRecord(LPCITEMIDLIST element)
+{
+    CatRecord record;
+    std::memcpy(&record, Bytes(element) + kOffsetRecord, sizeof record);
+    record.Name[kNameBytes - 1] = '\0';
+    return record;
+}
+
+void SetElementRecord(LPITEMIDLIST element, const CatRecord& record)
+{
+    std::memcpy(Bytes(element) + kOffsetRecord, &record, sizeof record);
+}
+
+std::string ElementName(LPCITEMIDLIST element)
+{
+    return BoundedText(Bytes(element) + kOffsetRecord + offsetof(CatRecord, Name), kNameBytes);
+}
+
+CatHeader ReadVolumeBlock(LPCITEMIDLIST element)
+{
+    CatHeader header;
+    if (!element || Cb(Bytes(element)) != kCatalogElementSize || ElementKind(element) != kKindCatalog)
+        return header;
+    const BYTE* e = Bytes(element);
+    header.VolumeSerial = ReadField<DWORD>(e + kOffsetVolumeSerial);
+    header.CatalogTime = ReadField<std::int32_t>(e + kOffsetCatalogTime);
+    header.TotalBytes = ReadField<std::uint64_t>(e + kOffsetTotalBytes);
+    header.FreeBytes = ReadField<std::uint64_t>(e + kOffsetFreeBytes);
+    CopyText(header.VolumeLabel, e + kOffsetVolumeLabel, kVolumeLabelBytes);
+    CopyText(header.UserName, e + kOffsetUserName, kUserNameBytes);
+    CopyText(header.FileSystemName, e + kOffsetFileSystemName, kFileSystemNameBytes);
+    CopyText(header.Content, e + kOffsetContent, kContentBytes);
+    header.DriveType = ReadField<DWORD>(e + kOffsetDriveType);
+    return header;
+}
+
+void WriteVolumeBlock(LPITEMIDLIST element, const CatHeader& header)
+{
+    if (!element || Cb(Bytes(element)) != kCatalogElementSize || ElementKind(element) != kKindCatalog)
+        return;
+    BYTE* e = Bytes(element);
+    WriteField(e + kOffsetVolumeSerial, header.VolumeSerial);
+    WriteField(e + kOffsetCatalogTime, header.CatalogTime);
+    WriteField(e + kOffsetTotalBytes, header.TotalBytes);
+    WriteField(e + kOffsetFreeBytes, header.FreeBytes);
+    std::memcpy(e + kOffsetVolumeLabel, header.VolumeLabel, kVolumeLabelBytes);
+    std::memcpy(e + kOffsetUserName, header.UserName, kUserNameBytes);
+    std::memcpy(e + kOffsetFileSystemName, header.FileSystemName, kFileSystemNameBytes);
+    std::memcpy(e + kOffsetContent, header.Content, kContentBytes);
+    WriteField(e + kOffsetDriveType, header.DriveType);
+}
+
+} // namespace pellidor
