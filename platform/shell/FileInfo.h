@@ -1,0 +1,24 @@
+#pragma once
+// What the desktop knows of a file type, asked by name alone (the disk is
+// never touched): the type's description and its icon, from the
+// shared-mime-info database and the icon theme.
+
+#include "platform/com/Types.h"
+
+#include <QImage>
+
+#include <string>
+
+namespace platform::shell {
+
+// The description of the type that the name's extension gives ("PDF
+// document"), of a folder when `attributes` has the directory bit (0x10).
+// Empty when the name matches no type (the generic binary type counts as
+// none).
+std::string GetTypeName(const std::string& name, DWORD attributes);
+
+// The theme icon of the name's type at `size` pixels, else its generic
+// icon; a null image when the theme has neither.
+QImage GetFileTypeIcon(const std::string& name, int size);
+
+} // namespace platform::shell
