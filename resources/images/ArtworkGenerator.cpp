@@ -1,0 +1,383 @@
+// Draws the program's pictures and writes them as PNG files into the folder
+// given as the argument. The PNGs are kept in the repository beside this
+// program; run it again (target pellidor_artwork) after changing a picture.
+//
+// The two image-list strips are drawn without antialiasing in a small
+// palette on magenta, the colour the lists treat as transparent, so no pink
+// fringe can appear. Everything else is drawn with alpha.
+
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+const QColor kMagenta(255, 0, 255);
+const QColor kOutline(64, 64, 64);
+const QColor kPaper(255, 255, 255);
+const QColor kPaperShade(192, 192, 192);
+const QColor kFolder(240, 200, 80);
+const QColor kFolderDark(200, 150, 40);
+const QColor kRed(220, 0, 0);
+const QColor kOwl(150, 90, 40);
+const QColor kOwlLight(220, 180, 120);
+const QColor kBeak(250, 150, 0);
+const QColor kBox(190, 140, 80);
+const QColor kBoxDark(140, 95, 45);
+const QColor kFloppy(40, 80, 180);
+const QColor kMetal(200, 200, 200);
+const QColor kDisc(210, 210, 225);
+
+// Pictures are drawn on a grid of their own size; lines are one pixel wide.
+using Drawing = std::function<void(QPainter&)>;
+
+QPen Line(const QColor& colour)
+{
+    QPen pen(colour);
+    pen.setWidth(0);
+    return pen;
+}
+
+void Document(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kPaper);
+    const QPolygon sheet({{6, 2}, {20, 2}, {26, 8}, {26, 29}, {6, 29}});
+    p.drawPolygon(sheet);
+    p.setBrush(kPaperShade);
+    p.drawPolygon(QPolygon({{20, 2}, {20, 8}, {26, 8}}));
+}
+
+void Folder(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kFolderDark);
+    p.drawPolygon(QPolygon({{2, 8}, {4, 5}, {12, 5}, {14, 8}, {29, 8}, {29, 26}, {2, 26}}));
+    p.setBrush(kFolder);
+    p.drawRect(2, 11, 27, 15);
+}
+
+void OwlFace(QPainter& p, const QRect& box)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kOwl);
+    const int w = box.width();
+    const int h = box.height();
+    // Ear tufts, head, then the lighter face disc with eyes and beak.
+    p.drawPolygon(
+        QPolygon({box.topLeft(), {box.left() + w / 3, box.top() + h / 4}, {box.left() + 2 * w / 3, box.top() + h / 4},
+            box.topRight(), {box.right(), box.bottom()}, {box.left(), box.bottom()}}));
+    p.setBrush(kOwlLight);
+    p.drawEllipse(QRect(box.left() + w / 8, box.top() + h / 4, 3 * w / 4, 2 * h / 3));
+    p.setBrush(kPaper);
+    const int eye = qMax(2, w / 4);
+    p.drawEllipse(QRect(box.left() + w / 5, box.top() + h / 3, eye, eye));
+    p.drawEllipse(QRect(box.right() - w / 5 - eye + 1, box.top() + h / 3, eye, eye));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    const int pupil = qMax(1, eye / 2);
+    p.drawRect(box.left() + w / 5 + eye / 4 + 1, box.top() + h / 3 + eye / 4 + 1, pupil, pupil);
+    p.drawRect(box.right() - w / 5 - eye + eye / 4 + 2, box.top() + h / 3 + eye / 4 + 1, pupil, pupil);
+    p.setBrush(kBeak);
+    const int mid = box.left() + w / 2;
+    p.drawPolygon(QPolygon(
+        {{mid - 2, box.top() + 2 * h / 3}, {mid + 2, box.top() + 2 * h / 3}, {mid, box.top() + 2 * h / 3 + 3}}));
+}
+
+void MascotFolder(QPainter& p)
+{
+    Folder(p);
+    OwlFace(p, QRect(17, 15, 14, 16));
+}
+
+void BrokenCatalog(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kPaper);
+    // The sheet torn along a zigzag on its right side.
+    p.drawPolygon(QPolygon({{4, 2}, {18, 2}, {15, 8}, {20, 13}, {16, 19}, {20, 24}, {17, 29}, {4, 29}}));
+    p.setBrush(kPaperShade);
+    p.drawPolygon(QPolygon({{21, 4}, {26, 4}, {26, 29}, {20, 29}, {23, 24}, {19, 19}, {23, 13}, {18, 8}}));
+    // The red exclamation mark in a circle over the lower corner.
+    p.setBrush(kRed);
+    p.drawEllipse(QRect(13, 13, 18, 18));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPaper);
+    p.drawRect(20, 16, 4, 8);
+    p.drawRect(20, 26, 4, 3);
+}
+
+void ShelfRoot(QPainter& p)
+{
+    Folder(p);
+    OwlFace(p, QRect(8, 10, 16, 18));
+}
+
+void MediaBox(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    // Back wall and the open flaps.
+    p.setBrush(kBoxDark);
+    p.drawPolygon(QPolygon({{3, 12}, {0, 6}, {9, 9}, {9, 14}}));
+    p.drawPolygon(QPolygon({{28, 12}, {31, 6}, {22, 9}, {22, 14}}));
+    p.drawRect(3, 12, 25, 6);
+    // A compact disc and a floppy disk standing in the box.
+    p.setBrush(kDisc);
+    p.drawEllipse(QRect(5, 2, 16, 16));
+    p.setBrush(kMagenta);
+    p.drawEllipse(QRect(12, 9, 3, 3));
+    p.setBrush(kFloppy);
+    p.drawRect(16, 5, 12, 12);
+    p.setBrush(kMetal);
+    p.drawRect(19, 5, 6, 4);
+    // The front wall in front of both.
+    p.setBrush(kBox);
+    p.drawRect(2, 16, 27, 13);
+    p.drawLine(2, 20, 29, 20);
+}
+
+// The 16-pixel pictures are drawn on their own grid: halving the 32-pixel
+// ones loses the details that make them recognisable.
+void Document16(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kPaper);
+    p.drawPolygon(QPolygon({{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}}));
+    p.setBrush(kPaperShade);
+    p.drawPolygon(QPolygon({{10, 1}, {10, 4}, {13, 4}}));
+}
+
+void Folder16(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kFolderDark);
+    p.drawPolygon(QPolygon({{1, 3}, {2, 2}, {6, 2}, {7, 4}, {14, 4}, {14, 13}, {1, 13}}));
+    p.setBrush(kFolder);
+    p.drawRect(1, 6, 13, 7);
+}
+
+// The mascot's face in 7 × 7 pixels with its top-left corner at (x, y).
+void OwlFace16(QPainter& p, int x, int y)
+{
+    p.setPen(Qt::NoPen);
+    p.fillRect(x, y, 7, 7, kOutline);
+    p.fillRect(x + 1, y + 1, 5, 5, kOwl);
+    p.fillRect(x + 1, y + 3, 5, 3, kOwlLight);
+    p.fillRect(x + 1, y + 2, 2, 2, kPaper);
+    p.fillRect(x + 4, y + 2, 2, 2, kPaper);
+    p.fillRect(x + 2, y + 3, 1, 1, Qt::black);
+    p.fillRect(x + 4, y + 3, 1, 1, Qt::black);
+    p.fillRect(x + 3, y + 4, 1, 2, kBeak);
+    p.fillRect(x, y - 1, 1, 1, kOutline); // ear tufts
+    p.fillRect(x + 6, y - 1, 1, 1, kOutline);
+}
+
+void MascotFolder16(QPainter& p)
+{
+    Folder16(p);
+    OwlFace16(p, 9, 9);
+}
+
+void BrokenCatalog16(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kPaper);
+    p.drawPolygon(QPolygon({{2, 1}, {9, 1}, {7, 4}, {9, 7}, {7, 10}, {8, 14}, {2, 14}}));
+    p.setBrush(kRed);
+    p.setPen(Line(QColor(140, 0, 0)));
+    p.drawEllipse(QRect(7, 6, 8, 8));
+    p.setPen(Qt::NoPen);
+    p.fillRect(10, 7, 2, 4, kPaper);
+    p.fillRect(10, 12, 2, 1, kPaper);
+}
+
+void ShelfRoot16(QPainter& p)
+{
+    Folder16(p);
+    OwlFace16(p, 4, 6);
+}
+
+void MediaBox16(QPainter& p)
+{
+    p.setPen(Line(kOutline));
+    p.setBrush(kDisc);
+    p.drawEllipse(QRect(2, 1, 8, 8));
+    p.setBrush(kFloppy);
+    p.drawRect(8, 2, 6, 6);
+    p.setPen(Qt::NoPen);
+    p.fillRect(10, 3, 3, 2, kMetal);
+    p.setPen(Line(kOutline));
+    p.setBrush(kBox);
+    p.drawRect(1, 8, 14, 6);
+    p.drawLine(0, 8, 2, 6);
+    p.drawLine(15, 8, 13, 6);
+}
+
+QImage Strip(int size, const std::vector<Drawing>& pictures)
+{
+    QImage strip(size * static_cast<int>(pictures.size()), size, QImage::Format_RGB32);
+    strip.fill(kMagenta);
+    QPainter painter(&strip);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        painter.save();
+        painter.translate(static_cast<int>(i) * size, 0);
+        pictures[i](painter);
+        painter.restore();
+    }
+    return strip;
+}
+
+QImage Icon(int size, const Drawing& draw)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.scale(size / 32.0, size / 32.0);
+    draw(painter);
+    return image;
+}
+
+void Drive(QPainter& p)
+{
+    // A drive with a disc going in and a plus: "add to the catalog".
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(kMetal);
+    p.drawRoundedRect(QRectF(2, 16, 28, 12), 2, 2);
+    p.setBrush(QColor(60, 60, 60));
+    p.drawRect(QRectF(6, 19, 20, 2));
+    p.setBrush(QColor(0, 170, 0));
+    p.drawEllipse(QRectF(24, 23, 3, 3));
+    QRadialGradient shine(QPointF(13, 8), 10);
+    shine.setColorAt(0, QColor(245, 245, 255));
+    shine.setColorAt(1, QColor(170, 180, 220));
+    p.setBrush(shine);
+    p.drawEllipse(QRectF(5, 1, 16, 16));
+    p.setBrush(kPaper);
+    p.drawEllipse(QRectF(11.5, 7.5, 3, 3));
+    p.setPen(QPen(QColor(0, 130, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(26, 3), QPointF(26, 11));
+    p.drawLine(QPointF(22, 7), QPointF(30, 7));
+}
+
+void Magnifier(QPainter& p)
+{
+    p.setPen(QPen(QColor(90, 60, 30), 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(19, 19), QPointF(28, 28));
+    p.setPen(QPen(kOutline, 2.5));
+    p.setBrush(QColor(200, 225, 255, 200));
+    p.drawEllipse(QRectF(3, 3, 18, 18));
+    p.setPen(QPen(kPaper, 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(7, 7, 10, 10), 100 * 16, 70 * 16);
+}
+
+void Information(QPainter& p)
+{
+    p.setPen(QPen(QColor(20, 60, 140), 1.5));
+    QRadialGradient fill(QPointF(12, 10), 18);
+    fill.setColorAt(0, QColor(110, 160, 240));
+    fill.setColorAt(1, QColor(30, 80, 180));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPaper);
+    p.drawEllipse(QRectF(14, 7, 4, 4));
+    p.drawRoundedRect(QRectF(14, 13, 4, 12), 1, 1);
+}
+
+void ModuleIcon(QPainter& p)
+{
+    // The mascot on a disc: the catalog of media.
+    QRadialGradient shine(QPointF(12, 10), 20);
+    shine.setColorAt(0, QColor(245, 245, 255));
+    shine.setColorAt(1, QColor(150, 160, 210));
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(shine);
+    p.drawEllipse(QRectF(1, 1, 30, 30));
+    OwlFace(p, QRect(7, 6, 18, 21));
+}
+
+QImage HeaderBand()
+{
+    // The band across the top of the About and How-to-use dialogs; they
+    // scale it to their width.
+    QImage band(508, 56, QImage::Format_ARGB32);
+    QPainter p(&band);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    QLinearGradient sky(0, 0, band.width(), 0);
+    sky.setColorAt(0, QColor(20, 50, 120));
+    sky.setColorAt(1, QColor(90, 150, 220));
+    p.fillRect(band.rect(), sky);
+    p.save();
+    p.translate(10, 4);
+    p.scale(1.5, 1.5);
+    ModuleIcon(p);
+    p.restore();
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setPixelSize(28);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRect(68, 0, 300, 56), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Pellidor"));
+    // A shelf of media on the right.
+    p.setPen(QPen(QColor(30, 40, 70), 1));
+    const QColor spines[] = {QColor(230, 190, 70), QColor(200, 70, 60), QColor(240, 240, 240), QColor(80, 170, 90),
+        QColor(230, 190, 70), QColor(120, 110, 200)};
+    int x = 360;
+    for (int i = 0; i < 6; ++i) {
+        p.setBrush(spines[i]);
+        const int w = (i % 2 == 0) ? 14 : 10;
+        p.drawRect(x, 12 + (i % 3) * 2, w, 36 - (i % 3) * 2);
+        x += w + 3;
+    }
+    p.setBrush(QColor(60, 40, 20));
+    p.drawRect(352, 48, 140, 4);
+    return band;
+}
+
+bool Save(const QImage& image, const QDir& dir, const char* name)
+{
+    const QString path = dir.filePath(QString::fromUtf8(name));
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    // The order of the fixed pictures is the order of their indexes.
+    const std::vector<Drawing> large = {Document, Folder, MascotFolder, BrokenCatalog, ShelfRoot, MediaBox};
+    const std::vector<Drawing> small = {Document16, Folder16, MascotFolder16, BrokenCatalog16, ShelfRoot16, MediaBox16};
+    bool ok = Save(Strip(32, large), dir, "1005.png");
+    ok = Save(Strip(16, small), dir, "1006.png") && ok;
+    ok = Save(HeaderBand(), dir, "1028.png") && ok;
+    ok = Save(Icon(32, Drive), dir, "137.png") && ok;
+    ok = Save(Icon(32, Magnifier), dir, "138.png") && ok;
+    ok = Save(Icon(32, Information), dir, "139.png") && ok;
+    ok = Save(Icon(32, ModuleIcon), dir, "1.png") && ok;
+    ok = Save(Icon(16, ModuleIcon), dir, "1-16.png") && ok;
+    return ok ? 0 : 1;
+}
