@@ -66,6 +66,9 @@ public:
     LONG DeleteTree(std::string_view subKey);
 
 private:
+    // The database the key was opened in: the path is resolved at every
+    // open, so a key keeps answering from where it was found.
+    std::string database_;
     long long id_ = 0;
     bool writable_ = false;
 };

@@ -1,0 +1,212 @@
+#include "platform/system/File.h"
+
+#include "platform/system/Errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace platform::system {
+
+namespace {
+
+int OpenFlags(File::Mode mode)
+{
+    switch (mode) {
+    case File::Mode::Read:
+        return O_RDONLY;
+    case File::Mode::ReadWrite:
+        return O_RDWR;
+    case File::Mode::CreateAlways:
+        // No O_TRUNC: the file may be held by someone else, and it must not
+        // lose its contents before our lock is granted.
+        return O_RDWR | O_CREAT;
+    }
+    return O_RDONLY;
+}
+
+// A missing file in an existing folder is "file not found"; a missing folder
+// on the way is "path not found", as the system tells the two apart.
+DWORD MissingError(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return ERROR_FILE_NOT_FOUND;
+    struct stat info { };
+    const std::string folder = path.substr(0, slash);
+    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return ERROR_FILE_NOT_FOUND;
+    return ERROR_PATH_NOT_FOUND;
+}
+
+} // namespace
+
+File::~File()
+{
+    Close();
+}
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1))
+    , lastError_(other.lastError_)
+    , path_(std::move(other.path_))
+{
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        lastError_ = other.lastError_;
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+bool File::Open(const std::string& path, Mode mode)
+{
+    Close();
+    path_ = path;
+    if (path.empty()) {
+        lastError_ = ERROR_PATH_NOT_FOUND;
+        SetLastError(lastError_);
+        return false;
+    }
+    const int fd = ::open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        lastError_ = error == ENOENT ? MissingError(path) : ErrorFromErrno(error);
+        SetLastError(lastError_);
+        return false;
+    }
+    fd_ = fd;
+    // An open that cannot finish leaves nothing open.
+    const auto abandon = [this](int errnoValue) {
+        Close();
+        return Fail(errnoValue);
+    };
+    struct stat info { };
+    if (::fstat(fd_, &info) != 0)
+        return abandon(errno);
+    // A folder opens for reading on Linux; the system refuses it.
+    if (S_ISDIR(info.st_mode))
+        return abandon(EISDIR);
+    // The lock belongs to this open file description, so a second open of
+    // the same file conflicts whether it comes from this process or another.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+        return abandon(errno);
+    if (mode == Mode::CreateAlways && ::ftruncate(fd_, 0) != 0)
+        return abandon(errno);
+    lastError_ = ERROR_SUCCESS;
+    return true;
+}
+
+void File::Close()
+{
+    if (fd_ >= 0) {
+        ::close(fd_); // releases the lock with the description
+        fd_ = -1;
+    }
+}
+
+std::int64_t File::Read(void* data, std::size_t size)
+{
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return -1;
+    }
+    auto* bytes = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t count = ::read(fd_, bytes + done, size - done);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+            return -1;
+        }
+        if (count == 0)
+            break;
+        done += static_cast<std::size_t>(count);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool File::ReadExact(void* data, std::size_t size)
+{
+    const std::int64_t count = Read(data, size);
+    if (count < 0)
+        return false;
+    if (static_cast<std::size_t>(count) != size) {
+        lastError_ = ERROR_HANDLE_EOF;
+        SetLastError(lastError_);
+        return false;
+    }
+    return true;
+}
+
+bool File::Write(const void* data, std::size_t size)
+{
+    if (fd_ < 0)
+        return Fail(EBADF);
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t count = ::write(fd_, bytes + done, size - done);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return Fail(errno);
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+bool File::Seek(std::uint64_t position)
+{
+    if (fd_ < 0)
+        return Fail(EBADF);
+    if (position > static_cast<std::uint64_t>(INT64_MAX))
+        return Fail(EINVAL);
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0)
+        return Fail(errno);
+    return true;
+}
+
+std::int64_t File::Position() const
+{
+    if (fd_ < 0)
+        return -1;
+    return ::lseek(fd_, 0, SEEK_CUR);
+}
+
+std::int64_t File::Size() const
+{
+    struct stat info { };
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0)
+        return -1;
+    return info.st_size;
+}
+
+bool File::Flush()
+{
+    if (fd_ < 0)
+        return Fail(EBADF);
+    if (::fdatasync(fd_) != 0 && errno != EINVAL)
+        return Fail(errno);
+    return true;
+}
+
+bool File::Fail(int errnoValue)
+{
+    lastError_ = ErrorFromErrno(errnoValue);
+    SetLastError(lastError_);
+    return false;
+}
+
+} // namespace platform::system

@@ -1,0 +1,93 @@
+#include "platform/system/Module.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <memory>
+#include <utility>
+
+namespace platform::system {
+
+namespace {
+
+std::string RealPath(const char* path)
+{
+    std::unique_ptr<char, decltype(&::free)> resolved(::realpath(path, nullptr), &::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+std::string ProgramPath()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+}
+
+} // namespace
+
+std::string ModulePathOf(const void* address)
+{
+    Dl_info info{};
+    if (address == nullptr || ::dladdr(address, &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    // The loader names the program as it was started (possibly relative or
+    // empty); the kernel knows its real path.
+    const std::string path = info.dli_fname[0] != '\0' ? RealPath(info.dli_fname) : std::string();
+    if (!path.empty() && path != RealPath("/proc/self/exe"))
+        return path;
+    const std::string program = ProgramPath();
+    return program.empty() ? path : program;
+}
+
+std::string ModuleNameOf(const void* address)
+{
+    const std::string path = ModulePathOf(address);
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    return name;
+}
+
+Library::Library(const std::string& path)
+{
+    ::dlerror();
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* why = ::dlerror();
+        error_ = why != nullptr ? why : "cannot load " + path;
+    }
+}
+
+Library::~Library()
+{
+    if (handle_ != nullptr)
+        ::dlclose(handle_);
+}
+
+Library::Library(Library&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr))
+    , error_(std::move(other.error_))
+{
+}
+
+Library& Library::operator=(Library&& other) noexcept
+{
+    if (this != &other) {
+        if (handle_ != nullptr)
+            ::dlclose(handle_);
+        handle_ = std::exchange(other.handle_, nullptr);
+        error_ = std::move(other.error_);
+    }
+    return *this;
+}
+
+void* Library::Symbol(const char* name) const
+{
+    return handle_ != nullptr ? ::dlsym(handle_, name) : nullptr;
+}
+
+} // namespace platform::system
