@@ -1,0 +1,100 @@
+#include "platform/shell/Execute.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+#include <string_view>
+#include <utility>
+
+namespace platform::shell {
+
+namespace {
+
+std::mutex g_mutex;
+std::function<int(const ExecuteRequest&)> g_executeHook;
+std::function<int(const IdListRequest&)> g_idListHandler;
+
+QString FromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsUrl(const std::string& file)
+{
+    return file.find("://") != std::string::npos || file.rfind("mailto:", 0) == 0;
+}
+
+// The desktop's opener picks the application; it returns at once, so the
+// answer only says whether it could be started, as the window system's
+// execute does for an association.
+int OpenWithDesktop(const ExecuteRequest& request)
+{
+    if (!IsUrl(request.file) && !QFileInfo::exists(FromUtf8(request.file)))
+        return SE_ERR_FNF;
+    const QString directory = request.directory.empty() ? QString() : FromUtf8(request.directory);
+    const bool started
+        = QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{FromUtf8(request.file)}, directory);
+    return started ? kExecuteOk : SE_ERR_NOASSOC;
+}
+
+} // namespace
+
+int ShellExecute(HWND owner, const char* verb, const std::string& file, const std::string& parameters,
+    const std::string& directory, int show)
+{
+    ExecuteRequest request;
+    request.owner = owner;
+    request.verb = verb ? verb : "";
+    request.file = file;
+    request.parameters = parameters;
+    request.directory = directory;
+    request.show = show;
+
+    std::function<int(const ExecuteRequest&)> hook;
+    {
+        std::lock_guard lock(g_mutex);
+        hook = g_executeHook;
+    }
+    if (hook)
+        return hook(request);
+    if (request.file.empty())
+        return SE_ERR_FNF;
+    if (!request.verb.empty() && request.verb != "open" && request.verb != "explore")
+        return SE_ERR_NOASSOC;
+    return OpenWithDesktop(request);
+}
+
+void SetExecuteHook(std::function<int(const ExecuteRequest&)> hook)
+{
+    std::lock_guard lock(g_mutex);
+    g_executeHook = std::move(hook);
+}
+
+int ShellExecuteIdList(HWND owner, const char* verb, LPCITEMIDLIST absolute, const char* className, int show)
+{
+    std::function<int(const IdListRequest&)> handler;
+    {
+        std::lock_guard lock(g_mutex);
+        handler = g_idListHandler;
+    }
+    if (!handler || !absolute)
+        return SE_ERR_NOASSOC;
+    IdListRequest request;
+    request.owner = owner;
+    request.verb = verb ? verb : "open";
+    request.className = className ? className : "";
+    request.show = show;
+    request.idList = absolute;
+    return handler(request);
+}
+
+void SetIdListHandler(std::function<int(const IdListRequest&)> handler)
+{
+    std::lock_guard lock(g_mutex);
+    g_idListHandler = std::move(handler);
+}
+
+} // namespace platform::shell

@@ -1,0 +1,64 @@
+#include "platform/shell/FileInfo.h"
+
+#include <QIcon>
+#include <QMimeDatabase>
+#include <QMimeType>
+#include <QString>
+
+#include <mutex>
+
+namespace platform::shell {
+
+namespace {
+
+constexpr DWORD kDirectoryBit = 0x10;
+
+QMimeType TypeOf(const std::string& name, DWORD attributes)
+{
+    QMimeDatabase database;
+    if ((attributes & kDirectoryBit) != 0)
+        return database.mimeTypeForName(QStringLiteral("inode/directory"));
+    // By the name alone: the file is usually not on this machine at all.
+    return database.mimeTypeForFile(
+        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), QMimeDatabase::MatchExtension);
+}
+
+// Without a desktop session (the offscreen platform, a bare X server) Qt
+// knows no theme; the freedesktop default is tried then, with hicolor as its
+// own fallback. A missing theme just yields no icons.
+void EnsureIconTheme()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QIcon::themeName().isEmpty())
+            QIcon::setThemeName(QStringLiteral("Adwaita"));
+        if (QIcon::fallbackThemeName().isEmpty())
+            QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
+    });
+}
+
+} // namespace
+
+std::string GetTypeName(const std::string& name, DWORD attributes)
+{
+    const QMimeType type = TypeOf(name, attributes);
+    if (!type.isValid() || type.isDefault())
+        return {};
+    return type.comment().toStdString();
+}
+
+QImage GetFileTypeIcon(const std::string& name, int size)
+{
+    const QMimeType type = TypeOf(name, 0);
+    if (!type.isValid())
+        return {};
+    EnsureIconTheme();
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        return {};
+    return icon.pixmap(size, size).toImage();
+}
+
+} // namespace platform::shell
