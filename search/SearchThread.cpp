@@ -1,0 +1,95 @@
+#include "search/SearchThread.h"
+
+#include "items/ShelfFolder.h"
+#include "items/ShelfItem.h"
+#include "namespace/CatFolder.h"
+#include "search/SearchOwner.h"
+
+#include <vector>
+
+namespace pellidor {
+
+CSearchThread::CSearchThread(QObject* parent) : QThread(parent)
+{
+}
+
+CSearchThread::~CSearchThread()
+{
+    // The owner ends a search before it lets go of the worker; this only
+    // keeps a forgotten one from outliving its object.
+    wait();
+}
+
+void CSearchThread::Setup(ISearchOwner* owner, const SearchCriteria& criteria)
+{
+    owner_ = owner;
+    criteria_ = criteria;
+}
+
+void CSearchThread::run()
+{
+    Walk();
+}
+
+void CSearchThread::Walk()
+{
+    if (owner_ == nullptr)
+        return;
+    if (criteria_.LookIn)
+        SearchShelfFolder(*criteria_.LookIn);
+    owner_->SetPathText(std::string());
+    // The start folder is the owner's; the worker's copy lets go of it now
+    // rather than at the next search.
+    criteria_.LookIn.Reset();
+    owner_->PostEndOfSearch();
+}
+
+// Shelf folders keep their children: they are shared with the "Look in" box.
+void CSearchThread::SearchShelfFolder(CShelfFolder& folder)
+{
+    if (!folder.LoadChildren(false))
+        return;
+    // The count is read again at every step.
+    for (int i = 0; i < folder.GetChildCount(); ++i) {
+        CCatItem* child = folder.GetChild(i);
+        if (auto* catalog = dynamic_cast<CShelfItem*>(child))
+            SearchCatalogFolder(*catalog, std::string());
+        else if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(child); shelfFolder && criteria_.IncludeSubfolders)
+            SearchShelfFolder(*shelfFolder);
+    }
+}
+
+// Every match of a folder is delivered before any match in its sub-folders,
+// and sub-folders are searched in catalog order.
+void CSearchThread::SearchCatalogFolder(CCatFolder& folder, const std::string& path)
+{
+    if (owner_->IsStopRequested())
+        return;
+    owner_->SetPathText(path);
+    if (folder.LoadChildren(false)) {
+        // Borrowed from the folder's list, which holds them until the
+        // release below.
+        std::vector<CCatFolder*> subFolders;
+        for (int i = 0; i < folder.GetChildCount(); ++i) {
+            CCatItem* child = folder.GetChild(i);
+            if (owner_->MatchesCriteria(criteria_, *child)) {
+                // After a stop nothing more is added; the rest of the walk
+                // only leaves the folders it is in.
+                if (owner_->IsStopRequested())
+                    break;
+                owner_->AddResult(*child);
+            }
+            if (child->IsFolder()) {
+                if (auto* subFolder = dynamic_cast<CCatFolder*>(child))
+                    subFolders.push_back(subFolder);
+            }
+        }
+        for (CCatFolder* subFolder : subFolders) {
+            const std::string name = subFolder->GetName();
+            SearchCatalogFolder(*subFolder, path.empty() ? name : path + '\\' + name);
+        }
+    }
+    folder.ReleaseChildren();
+}
+
+} // namespace pellidor
