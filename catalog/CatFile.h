@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pellidor {
 
@@ -31,6 +32,8 @@ public:
 protected:
     ~IReadProgress() = default;
 };
+
+class CCatWriter;
 
 constexpr std::size_t kHeaderSize = 832;
 constexpr std::size_t kVersion1HeaderSize = 424;
@@ -111,12 +114,30 @@ public:
     static std::string CatalogDirectory();
 
 private:
+    bool ReadHeader();
+    void ConvertVersion1(const BYTE* raw);
+    bool WriteNewCatalog(const std::string& root, IReadProgress& progress);
+    bool WriteIcons(const std::string& root, CCatWriter& writer);
+    void FillVolumeFields(const std::string& root);
+    void DeleteFile();
+    // Buffered reading from the current position; false when fewer than
+    // `size` bytes are left.
+    bool ReadBytes(void* data, std::size_t size);
+    bool SeekTo(std::uint64_t position);
+
     ModuleLock lock_;
     platform::system::File file_;
     std::string path_;
     std::int32_t listCount_ = 0;
     std::int32_t listIndex_ = 0;
     CatHeader header_{};
+    // Set by Open for a converted version-1 header, which WriteHeader will
+    // not write back: 832 bytes at 0 would overwrite the old file's data.
+    bool fromVersion1_ = false;
+    std::uint64_t fileSize_ = 0;
+    std::uint64_t readPosition_ = 0; // file position of readBuffer_[0]
+    std::vector<char> readBuffer_;
+    std::size_t readIndex_ = 0;
 };
 
 // Where the catalog directory is configured.
