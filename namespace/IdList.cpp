@@ -190,8 +190,12 @@ LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list)
 
 IdListPtr CopyCatalogElement(LPCITEMIDLIST list)
 {
-    const LPCITEMIDLIST element = FindCatalogElement(list);
-    if (!element)
+    return CopyElement(FindCatalogElement(list));
+}
+
+IdListPtr CopyElement(LPCITEMIDLIST element)
+{
+    if (!element || Cb(Bytes(element)) == 0)
         return nullptr;
     const std::size_t cb = Cb(Bytes(element));
     IdListPtr copy = Allocate(cb + kTerminatorSize);

@@ -79,6 +79,9 @@ IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 // `record` (none: a zeroed record) at its end. A catalog element's volume
 // block is zeroed for the caller to fill.
 IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
+// A one-element list holding a copy of `element`; null for null and for the
+// terminator.
+IdListPtr CopyElement(LPCITEMIDLIST element);
 // The catalog element behind the leading shelf-folder elements, alone in a
 // new list; null when the next element is not a catalog element.
 IdListPtr CopyCatalogElement(LPCITEMIDLIST list);

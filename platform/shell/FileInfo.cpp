@@ -1,5 +1,6 @@
 #include "platform/shell/FileInfo.h"
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QMimeType>
@@ -38,6 +39,21 @@ void EnsureIconTheme()
 }
 
 } // namespace
+
+DWORD GetFileAttributes(const std::string& path)
+{
+    const QFileInfo info(QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+    if (path.empty() || !info.exists())
+        return INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = 0;
+    if (info.isDir())
+        attributes |= kDirectoryBit;
+    if (!info.isWritable())
+        attributes |= 0x01;
+    if (info.fileName().startsWith(QLatin1Char('.')))
+        attributes |= 0x02;
+    return attributes == 0 ? 0x80 : attributes;
+}
 
 std::string GetTypeName(const std::string& name, DWORD attributes)
 {

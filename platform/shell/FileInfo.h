@@ -11,6 +11,13 @@
 
 namespace platform::shell {
 
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// The attribute bits of the entry at `path` (0x10 a directory, 0x01 not
+// writable, 0x02 a dot-name, else 0x80), following symbolic links;
+// INVALID_FILE_ATTRIBUTES when nothing is there.
+DWORD GetFileAttributes(const std::string& path);
+
 // The description of the type that the name's extension gives ("PDF
 // document"), of a folder when `attributes` has the directory bit (0x10).
 // Empty when the name matches no type (the generic binary type counts as

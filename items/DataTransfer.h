@@ -1,0 +1,49 @@
+#pragma once
+// The two blocks in which items leave by drag and drop or the clipboard, laid
+// out byte for byte as the shell's own (CIDA and DROPFILES), and bounded
+// readers for the same blocks when they come back from outside.
+
+#include "platform/com/Memory.h"
+#include "platform/com/ShellTypes.h"
+#include "platform/com/Types.h"
+
+#include <string>
+#include <vector>
+
+namespace pellidor {
+
+// The shell's name of the identifier-list format (CFSTR_SHELLIDLIST).
+constexpr const char* kShellIdListFormatName = "Shell IDList Array";
+// Its registered clipboard format, registered on first use.
+CLIPFORMAT ShellIdListFormat();
+
+// Identifier-list block for one item: u32 count 1, u32 offset of the folder
+// list (12), u32 offset of the item list, then both lists with their
+// terminators. A null list is written as an empty list (a terminator alone),
+// so the block always parses. Null when the memory cannot be had.
+platform::com::GlobalPtr BuildIdListBlock(LPCITEMIDLIST folder, LPCITEMIDLIST item);
+
+// Dropped-file block for one path: u32 offset of the file list (20), the drop
+// point (0, 0), the non-client flag 0, the wide flag 0, then the path, its NUL
+// and the NUL that ends the list. Null when the memory cannot be had.
+platform::com::GlobalPtr BuildDropFilesBlock(const std::string& path);
+
+// An identifier-list block as read from outside: pointers into the block.
+struct IdListBlock {
+    LPCITEMIDLIST folder = nullptr;
+    std::vector<LPCITEMIDLIST> items;
+    // The byte count available to each list from its offset to the block's
+    // end, for the bounded element checks (IsOwnIdList); items first.
+    std::size_t folderBytes = 0;
+    std::vector<std::size_t> itemBytes;
+};
+
+// True when the block holds a count, count + 1 offsets inside the block, and
+// at each offset a list that ends inside the block. Never reads past `size`.
+bool ReadIdListBlock(const BYTE* block, std::size_t size, IdListBlock* out);
+
+// The paths of a narrow dropped-file block; false when the block is too
+// short, wide, or its list does not end inside it.
+bool ReadDropFilesBlock(const BYTE* block, std::size_t size, std::vector<std::string>* paths);
+
+} // namespace pellidor
