@@ -61,11 +61,12 @@ public:
 
     // The new-folder command of the shelf view: the "New Folder" dialog over
     // this folder's directory, asking again after an error. True when a
-    // folder was made (the change is then announced).
+    // folder was made.
     bool NewFolder(HWND owner);
-    // Makes the directory `name` in this folder's directory. False with the
-    // Windows error in `error` when it cannot; a name that would leave the
-    // directory (empty, ".", "..", holding "/") is refused with 123.
+    // Makes the directory `name` in this folder's directory and announces
+    // the change. False with the Windows error in `error` when it cannot; a
+    // name that would leave the directory (empty, ".", "..", holding "/") is
+    // refused with 123.
     bool CreateSubFolder(const std::string& name, DWORD* error);
 
     // IPersistFolder

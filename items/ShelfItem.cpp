@@ -1,0 +1,341 @@
+#include "items/ShelfItem.h"
+
+#include "catalog/CatFile.h"
+#include "items/ExportFile.h"
+#include "items/Images.h"
+#include "items/TextHelpers.h"
+#include "module/ChangeNotify.h"
+#include "namespace/IdList.h"
+#include "platform/shell/FileOperation.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Strings.h"
+
+#include <QFileDialog>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace pellidor {
+
+namespace {
+
+constexpr UINT kUnableToOpenString = 2022;
+constexpr UINT kUnknownString = 2023;
+constexpr UINT kExportFilterString = 2027;
+
+std::mutex chooserMutex;
+CShelfItem::SaveFileChooser saveFileChooser;
+
+// Copies at most `size` bytes of `text` into a fixed field; a text of the
+// field's full size keeps no NUL, and readers stop at the field's end.
+template <std::size_t N>
+void CopyField(char (&field)[N], const std::string& text)
+{
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(text.size(), N));
+}
+
+std::string ReadField(const BYTE* element, std::size_t offset, std::size_t size)
+{
+    const char* begin = reinterpret_cast<const char*>(element) + offset;
+    const void* nul = std::memchr(begin, 0, size);
+    return std::string(begin, nul != nullptr ? static_cast<const char*>(nul) : begin + size);
+}
+
+// What a catalog that cannot be opened shows.
+CatHeader FallbackHeader()
+{
+    CatHeader header;
+    header.VolumeSerial = 0;
+    header.CatalogTime = kNoTime;
+    header.TotalBytes = 0;
+    header.FreeBytes = 0;
+    header.DriveType = 0;
+    const std::string unknown = platform::ui::LoadString(kUnknownString);
+    CopyField(header.VolumeLabel, unknown);
+    CopyField(header.UserName, unknown);
+    CopyField(header.FileSystemName, unknown);
+    CopyField(header.Content, platform::ui::LoadString(kUnableToOpenString));
+    return header;
+}
+
+// A catalog element for the scanned file: its entry as a folder of the
+// root list, and the volume facts of the catalog's header.
+IdListPtr MakeCatalogIdList(const CatRecord& findData)
+{
+    CatRecord record = findData;
+    record.Attributes |= kAttrDirectory;
+    record.Size = kRootList;
+    IdListPtr list = MakeElement(nullptr, &record, kKindCatalog);
+    if (list == nullptr)
+        return nullptr;
+    CatHeader header;
+    {
+        CCatFile file;
+        header = file.Open(record.Name, CCatFile::OpenMode::Read) ? file.Header() : FallbackHeader();
+    }
+    WriteVolumeBlock(list.get(), header);
+    // The file-system name may fill its nine bytes without a NUL.
+    std::memcpy(
+        reinterpret_cast<BYTE*>(list.get()) + kOffsetFileSystemName, header.FileSystemName, kFileSystemNameBytes);
+    return list;
+}
+
+std::optional<std::string> RunSaveAsDialog(HWND owner)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setNameFilters(QtFileFilters(platform::ui::LoadString(kExportFilterString)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+} // namespace
+
+QStringList QtFileFilters(std::string_view filter)
+{
+    QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+                            .split(QLatin1Char('|'), Qt::KeepEmptyParts);
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        if (description.isEmpty())
+            break; // the "||" that ends the list
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open > 0 && description.endsWith(QLatin1Char(')')))
+            description = description.left(open).trimmed();
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (auto& pattern : patterns) {
+            pattern = pattern.trimmed();
+            // "*.*" means every file where it comes from, not only dotted names.
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        out.push_back(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return out;
+}
+
+CShelfItem::CShelfItem(LPCITEMIDLIST root, const CatRecord& findData)
+    : ComImplements(root, MakeCatalogIdList(findData).get())
+{
+}
+
+CShelfItem::CShelfItem(LPCITEMIDLIST root, LPCITEMIDLIST own) : ComImplements(root, own)
+{
+    MutableRecord().Size = kRootList;
+}
+
+void CShelfItem::SetSaveFileChooser(SaveFileChooser chooser)
+{
+    std::lock_guard guard(chooserMutex);
+    saveFileChooser = std::move(chooser);
+}
+
+std::string CShelfItem::CatalogFilePath() const
+{
+    return Record().Name;
+}
+
+std::string CShelfItem::FileSystemName() const
+{
+    const BYTE* element = CatalogElement();
+    return element != nullptr ? ReadField(element, kOffsetFileSystemName, kFileSystemNameBytes) : std::string();
+}
+
+std::uint32_t CShelfItem::DriveType() const
+{
+    const BYTE* element = CatalogElement();
+    DWORD type = 0;
+    if (element != nullptr)
+        std::memcpy(&type, element + kOffsetDriveType, sizeof type);
+    return type;
+}
+
+HRESULT CShelfItem::OnExport(CMINVOKECOMMANDINFO* info)
+{
+    HWND owner = info != nullptr ? info->hwnd : nullptr;
+    SaveFileChooser chooser;
+    {
+        std::lock_guard guard(chooserMutex);
+        chooser = saveFileChooser;
+    }
+    // The dialog has no owner; the file-error box does.
+    const std::optional<std::string> path = chooser ? chooser(nullptr) : RunSaveAsDialog(nullptr);
+    if (!path || path->empty())
+        return S_OK;
+    DWORD error = 0;
+    if (!ExportToFile(*path, &error))
+        platform::ui::MessageBox(
+            owner, FileErrorText(error, *path), "Pellidor", platform::ui::MB_OK | platform::ui::MB_ICONWARNING);
+    return S_OK;
+}
+
+bool CShelfItem::ExportToFile(const std::string& path, DWORD* error)
+{
+    CExportFile file;
+    if (file.Create(path)) {
+        file.WriteLine(kExportHeaderLine);
+        Export(file);
+    }
+    const bool written = file.Close();
+    if (error != nullptr)
+        *error = file.Error();
+    return written;
+}
+
+void CShelfItem::AddToStatistics(ItemStatistics& statistics)
+{
+    ++statistics.Catalogs;
+    if (!LoadChildren(false))
+        return;
+    for (int i = 0; i < GetChildCount(); ++i)
+        GetChild(i)->AddToStatistics(statistics);
+}
+
+int CShelfItem::GetSortGroup()
+{
+    return 2;
+}
+
+std::string CShelfItem::GetColumnText(int column, bool sortKey)
+{
+    switch (column) {
+    case 0:
+        return GetName();
+    case 1:
+        return CatalogVolumeLabel();
+    case 2:
+        return DriveTypeText();
+    case 3:
+        return sortKey ? SortKey64(TotalBytes()) : FormatByteSize(static_cast<std::int64_t>(TotalBytes()));
+    case 4:
+        return sortKey ? SortKey64(FreeBytes()) : FormatByteSize(static_cast<std::int64_t>(FreeBytes()));
+    case 5:
+        return sortKey ? SortKey32(static_cast<std::uint32_t>(CatalogTime())) : FormatDateText(CatalogTime());
+    case 6:
+        return CatalogContent();
+    default:
+        return {};
+    }
+}
+
+HRESULT CShelfItem::OnDelete(CMINVOKECOMMANDINFO* info)
+{
+    if (platform::shell::FileOperation(info != nullptr ? info->hwnd : nullptr, platform::shell::FO_DELETE,
+            {CatalogFilePath()}, {}, platform::shell::FOF_ALLOWUNDO)
+        == 0)
+        NotifyCatalogsChanged();
+    return S_OK;
+}
+
+UINT CShelfItem::GetMenuID()
+{
+    return 1013;
+}
+
+HRESULT CShelfItem::OnProperties(CMINVOKECOMMANDINFO*)
+{
+    // The volume page comes with the property pages.
+    return E_NOTIMPL;
+}
+
+std::string CShelfItem::GetName()
+{
+    return CatalogUserName();
+}
+
+bool CShelfItem::IsFolder()
+{
+    return true;
+}
+
+int CShelfItem::GetIconIndex()
+{
+    return CImages::Instance().IndexForCatalog(CatalogFilePath());
+}
+
+LPITEMIDLIST CShelfItem::GetLastID()
+{
+    IdListPtr last = CopyIdList(LastElement(OwnIdList()));
+    if (last == nullptr)
+        return nullptr;
+    auto* element = reinterpret_cast<LPITEMIDLIST>(last.get());
+    const DWORD kind = kKindCatalog;
+    std::memcpy(reinterpret_cast<BYTE*>(element) + kOffsetKind, &kind, sizeof kind);
+    CatRecord record = ElementRecord(element);
+    record.Attributes |= kAttrDirectory;
+    record.Size = kRootList;
+    SetElementRecord(element, record);
+    return last.release();
+}
+
+HRESULT CShelfItem::GetShellAttributes(ULONG* mask)
+{
+    if (mask == nullptr)
+        return E_INVALIDARG;
+    *mask &= SFGAO_HASSUBFOLDER | SFGAO_FOLDER | SFGAO_CANLINK | SFGAO_CANMOVE;
+    return S_OK;
+}
+
+HRESULT CShelfItem::GetDisplayName(DWORD flags, STRRET* out)
+{
+    return FillDisplayName(flags, GetName(), out);
+}
+
+bool CShelfItem::SetInformation(const std::optional<std::string>& userName, const std::optional<std::string>& content)
+{
+    {
+        CCatFile file;
+        if (!file.Open(CatalogFilePath(), CCatFile::OpenMode::Update))
+            return false;
+        if (userName)
+            file.SetUserName(*userName);
+        if (content)
+            file.SetContent(*content);
+        if (!file.WriteHeader())
+            return false;
+    }
+    NotifyCatalogsChanged();
+    return true;
+}
+
+HRESULT CShelfItem::GetIconLocation(UINT, char* iconFile, UINT cchMax, int* index, UINT* outFlags)
+{
+    if (iconFile != nullptr && cchMax > 0) {
+        const std::string path = CatalogFilePath();
+        const std::size_t length = std::min<std::size_t>(path.size(), cchMax - 1);
+        std::memcpy(iconFile, path.data(), length);
+        iconFile[length] = '\0';
+    }
+    if (index != nullptr)
+        *index = 0;
+    if (outFlags != nullptr)
+        *outFlags = GIL_NOTFILENAME;
+    return S_OK;
+}
+
+HRESULT CShelfItem::Extract(const char*, UINT, HICON* large, HICON* small, UINT)
+{
+    CImages::Instance().IconsForCatalog(CatalogFilePath(), large, small);
+    return S_OK;
+}
+
+HRESULT CShelfItem::GetInfoTip(DWORD, WCHAR** tip)
+{
+    if (tip != nullptr)
+        *tip = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CShelfItem::GetInfoFlags(DWORD*)
+{
+    return E_NOTIMPL;
+}
+
+} // namespace pellidor

@@ -1,0 +1,288 @@
+#include "namespace/CatFolder.h"
+
+#include "catalog/CatFile.h"
+#include "items/DropTarget.h"
+#include "items/ShelfFolder.h"
+#include "namespace/CatList.h"
+#include "namespace/IdList.h"
+#include "platform/shell/Execute.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pellidor {
+
+using platform::com::ComPtr;
+using platform::com::MakeCom;
+
+namespace {
+
+// The longest prefix of `text` that fits `capacity` bytes with its NUL and
+// does not end inside a UTF-8 sequence.
+std::size_t FittingLength(const std::string& text, std::size_t capacity)
+{
+    if (text.size() < capacity)
+        return text.size();
+    std::size_t length = capacity - 1;
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+        --length;
+    return length;
+}
+
+} // namespace
+
+void CCatFolder::Export(IExportWriter& writer)
+{
+    if (!LoadChildren(false))
+        return;
+    for (const auto& child : children_)
+        child->Export(writer);
+}
+
+void CCatFolder::AddToStatistics(ItemStatistics& statistics)
+{
+    ++statistics.Folders;
+    if (!LoadChildren(false))
+        return;
+    for (const auto& child : children_)
+        child->AddToStatistics(statistics);
+}
+
+int CCatFolder::GetSortGroup()
+{
+    return 1;
+}
+
+UINT CCatFolder::GetMenuID()
+{
+    return 1014;
+}
+
+HRESULT CCatFolder::OpenInShell(CMINVOKECOMMANDINFO* info, const char* verb)
+{
+    const IdListPtr full(GetFullIDList());
+    platform::shell::ShellExecuteIdList(
+        info != nullptr ? info->hwnd : nullptr, verb, full.get(), "folder", SW_SHOWNORMAL);
+    return S_OK;
+}
+
+HRESULT CCatFolder::OnExplore(CMINVOKECOMMANDINFO* info)
+{
+    return OpenInShell(info, "explore");
+}
+
+HRESULT CCatFolder::OnOpen(CMINVOKECOMMANDINFO* info)
+{
+    return OpenInShell(info, "open");
+}
+
+HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO*)
+{
+    // The folder and volume pages come with the property pages.
+    return E_NOTIMPL;
+}
+
+LPITEMIDLIST CCatFolder::GetLastID()
+{
+    IdListPtr last = CopyIdList(LastElement(OwnIdList()));
+    if (last == nullptr)
+        return nullptr;
+    const DWORD kind = kKindFolder;
+    std::memcpy(reinterpret_cast<BYTE*>(last.get()) + kOffsetKind, &kind, sizeof kind);
+    return last.release();
+}
+
+HRESULT CCatFolder::GetShellAttributes(ULONG* mask)
+{
+    if (mask == nullptr)
+        return E_INVALIDARG;
+    *mask &= SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+    return S_OK;
+}
+
+HRESULT CCatFolder::FillDisplayName(DWORD flags, const std::string& name, STRRET* out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    const std::string text = (flags & SHGDN_FORADDRESSBAR) != 0 ? "Pellidor::" + name : name;
+    const std::size_t length = FittingLength(text, sizeof out->cStr);
+    out->uType = STRRET_CSTR;
+    std::memcpy(out->cStr, text.data(), length);
+    out->cStr[length] = '\0';
+    return S_OK;
+}
+
+HRESULT CCatFolder::GetDisplayName(DWORD flags, STRRET* out)
+{
+    return FillDisplayName(flags, GetName(), out);
+}
+
+ComPtr<IShellView> CCatFolder::CreateView(HWND)
+{
+    // The catalog view comes with the views; until then there is none.
+    return nullptr;
+}
+
+bool CCatFolder::LoadChildren(bool reload)
+{
+    if (reload)
+        ReleaseChildren();
+    if (childrenLoaded_)
+        return true;
+    {
+        // One list read, the file closed again before the children are used.
+        CCatFile file;
+        file.SetPath(CatalogPath());
+        CatRecord record{};
+        if (file.ReadFirst(Size(), &record)) {
+            do {
+                if (record.IsFolder())
+                    AppendChild(MakeCom<CCatFolder>(RootIdList(), OwnIdList(), &record, kKindFolder));
+                else
+                    AppendChild(MakeCom<CCatItem>(RootIdList(), OwnIdList(), &record, kKindFile));
+            } while (file.ReadNext(&record));
+        }
+    }
+    childrenLoaded_ = true;
+    return true;
+}
+
+CCatItem* CCatFolder::GetChild(int index) const
+{
+    if (index < 0 || index >= GetChildCount())
+        return nullptr;
+    return children_[static_cast<std::size_t>(index)].Get();
+}
+
+void CCatFolder::ReleaseChildren()
+{
+    children_.clear();
+    childrenLoaded_ = false;
+}
+
+void CCatFolder::AppendChild(ComPtr<CCatItem> child)
+{
+    if (child)
+        children_.push_back(std::move(child));
+}
+
+ComPtr<CCatItem> CCatFolder::MakeChildObject(LPCITEMIDLIST idl) const
+{
+    const IdListPtr joined = JoinIdLists(OwnIdList(), idl);
+    if (joined == nullptr)
+        return nullptr;
+    return CreateItemObject(RootIdList(), joined.get());
+}
+
+ComPtr<CCatItem> CCatFolder::MakeObjectAsGiven(LPCITEMIDLIST idl) const
+{
+    if (idl == nullptr)
+        return nullptr;
+    return CreateItemObject(RootIdList(), idl);
+}
+
+HRESULT CCatFolder::ParseDisplayName(HWND, IBindCtx*, const WCHAR*, ULONG*, LPITEMIDLIST* out, ULONG*)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CCatFolder::EnumObjects(HWND, DWORD flags, IEnumIDList** out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    *out = nullptr;
+    const auto list = MakeCom<CCatList>(this, flags);
+    return list->QueryInterface(IEnumIDList::kIid, reinterpret_cast<void**>(out));
+}
+
+HRESULT CCatFolder::BindToObject(LPCITEMIDLIST idl, IBindCtx*, REFIID iid, void** out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    *out = nullptr;
+    const auto object = MakeChildObject(idl);
+    if (!object)
+        return E_OUTOFMEMORY;
+    return object->QueryInterface(iid, out);
+}
+
+HRESULT CCatFolder::BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CCatFolder::CompareIDs(LPARAM, LPCITEMIDLIST idl1, LPCITEMIDLIST idl2)
+{
+    // The code field is 16 bits wide: keep the sign, bound the size.
+    const int result = std::clamp(CompareIdLists(idl1, idl2), -32768, 32767);
+    return MAKE_HRESULT(0, 0, static_cast<unsigned>(static_cast<unsigned short>(result)));
+}
+
+HRESULT CCatFolder::CreateViewObject(HWND owner, REFIID iid, void** out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    *out = nullptr;
+    if (iid == IDropTarget::kIid)
+        return MakeCom<CDropTarget>(this)->QueryInterface(iid, out);
+    const auto view = CreateView(owner);
+    if (!view)
+        return E_NOTIMPL;
+    return view->QueryInterface(iid, out);
+}
+
+HRESULT CCatFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* idls, ULONG* inOut)
+{
+    if (inOut == nullptr || (count > 0 && idls == nullptr))
+        return E_INVALIDARG;
+    if (count == 0)
+        return GetShellAttributes(inOut);
+    for (UINT i = 0; i < count; ++i) {
+        const auto object = MakeObjectAsGiven(idls[i]);
+        if (!object)
+            return E_OUTOFMEMORY;
+        object->GetShellAttributes(inOut);
+    }
+    return S_OK;
+}
+
+HRESULT CCatFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* idls, REFIID iid, UINT*, void** out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    *out = nullptr;
+    if (count != 1 || idls == nullptr)
+        return E_NOINTERFACE;
+    const auto object = MakeChildObject(idls[0]);
+    if (!object)
+        return E_OUTOFMEMORY;
+    if (iid == IDropTarget::kIid) {
+        if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(object.Get()))
+            return MakeCom<CDropTarget>(shelfFolder)->QueryInterface(iid, out);
+    }
+    return object->QueryInterface(iid, out);
+}
+
+HRESULT CCatFolder::GetDisplayNameOf(LPCITEMIDLIST idl, DWORD flags, STRRET* out)
+{
+    const auto object = MakeObjectAsGiven(idl);
+    if (!object)
+        return E_OUTOFMEMORY;
+    return object->GetDisplayName(flags, out);
+}
+
+HRESULT CCatFolder::SetNameOf(HWND owner, LPCITEMIDLIST idl, const WCHAR* name, DWORD, LPITEMIDLIST* out)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    const auto object = MakeChildObject(idl);
+    if (!object)
+        return E_OUTOFMEMORY;
+    return object->SetNameOf(owner, name);
+}
+
+} // namespace pellidor
