@@ -1,0 +1,378 @@
+#include "search/SearchThread.h"
+
+#include "catalog/CatFile.h"
+#include "items/ShelfFolder.h"
+#include "items/ShelfItem.h"
+#include "module/ModuleLock.h"
+#include "platform/registry/Registry.h"
+#include "search/SearchEngine.h"
+#include "search/SearchOwner.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace pellidor {
+namespace {
+
+using platform::com::ComPtr;
+using namespace std::chrono_literals;
+
+constexpr auto kPatience = 60s; // only a hung worker ever waits this long
+
+class QuietProgress final : public IReadProgress {
+public:
+    bool IsCancelled() const override { return false; }
+    void SetCancelled() override { }
+    void ShowPath(const std::string&) override { }
+};
+
+// An owner that records everything the worker tells it. Its AddResult can
+// hold the worker at a chosen result until the test lets it go on, the way a
+// user's Stop click lands while a result is being inserted.
+class RecordingOwner final : public ISearchOwner {
+public:
+    bool IsStopRequested() const override { return stop.load(); }
+
+    void SetPathText(const std::string& text) override
+    {
+        const std::lock_guard lock(mutex_);
+        paths.push_back(text);
+    }
+
+    bool MatchesCriteria(const SearchCriteria& criteria, CCatItem& item) override
+    {
+        ++tested;
+        maxLiveObjects = std::max(maxLiveObjects.load(), ModuleLockCount());
+        return pellidor::MatchesCriteria(criteria, item);
+    }
+
+    bool AddResult(CCatItem& item) override
+    {
+        std::unique_lock lock(mutex_);
+        if (stop.load()) {
+            ++refusedAfterStop;
+            return false;
+        }
+        if (keepResults)
+            results.push_back(ComPtr<CCatItem>::AddRefed(&item));
+        names.push_back(item.GetName());
+        folders.push_back(item.GetFolderText());
+        if (static_cast<int>(names.size()) == holdAtResult) {
+            held_ = true;
+            changed_.notify_all();
+            changed_.wait_for(lock, kPatience, [this] { return !held_; });
+        }
+        return true;
+    }
+
+    void PostEndOfSearch() override
+    {
+        const std::lock_guard lock(mutex_);
+        ++ends;
+        changed_.notify_all();
+    }
+
+    bool WaitUntilHeld()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, [this] { return held_; });
+    }
+    void Release()
+    {
+        const std::lock_guard lock(mutex_);
+        held_ = false;
+        changed_.notify_all();
+    }
+    bool WaitForEnd()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, [this] { return ends > 0; });
+    }
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> tested{0};
+    std::atomic<long> maxLiveObjects{0};
+    bool keepResults = true;
+    int holdAtResult = -1;
+    // Read by the test after the worker has ended.
+    std::vector<std::string> paths;
+    std::vector<std::string> names;
+    std::vector<std::string> folders;
+    std::vector<ComPtr<CCatItem>> results;
+    int refusedAfterStop = 0;
+    int ends = 0;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false;
+};
+
+// A shelf in the test's directory: its catalog directory named by the CatDir
+// key, catalogs read from small trees made on the disk.
+class SearchWalkTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        catDir_ = test::TestRoot() + "/shelf";
+        QDir().mkpath(QString::fromStdString(catDir_));
+        platform::registry::Key key;
+        ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
+        ASSERT_EQ(key.SetString("", catDir_), 0);
+    }
+
+    // A file or folder ("name/") of a volume tree.
+    void MakeEntry(const std::string& volume, const std::string& relative)
+    {
+        const std::string path = test::TestPath("volumes/" + volume + "/" + relative);
+        if (relative.back() == '/')
+            QDir().mkpath(QString::fromStdString(path));
+        else
+            test::WriteFile(path, "x");
+    }
+
+    // Reads volumes/`volume` into `shelfPath` (relative to the catalog
+    // directory, "Sub/a.pld").
+    void MakeCatalog(const std::string& volume, const std::string& shelfPath)
+    {
+        const std::string catalog = catDir_ + "/" + shelfPath;
+        QDir().mkpath(QString::fromStdString(catalog.substr(0, catalog.rfind('/'))));
+        QuietProgress progress;
+        CCatFile file;
+        ASSERT_TRUE(file.Create(test::TestRoot() + "/volumes/" + volume, catalog, progress)) << catalog;
+    }
+
+    ComPtr<CShelfFolder> ShelfRoot()
+    {
+        auto root = platform::com::MakeCom<CShelfFolder>();
+        const BYTE emptyList[2] = {0, 0};
+        root->Initialize(reinterpret_cast<LPCITEMIDLIST>(emptyList));
+        return root;
+    }
+
+    // Runs one search on a worker thread and waits for its end.
+    void Search(RecordingOwner& owner, const SearchCriteria& criteria)
+    {
+        CSearchThread worker;
+        worker.Setup(&owner, criteria);
+        worker.start();
+        ASSERT_TRUE(owner.WaitForEnd());
+        ASSERT_TRUE(worker.wait(QDeadlineTimer(std::chrono::duration_cast<std::chrono::milliseconds>(kPatience))));
+    }
+
+    SearchCriteria Criteria(const char* typed, ComPtr<CShelfFolder> lookIn)
+    {
+        SearchCriteria criteria;
+        criteria.NamePattern = MakeNamePattern(typed);
+        criteria.LookIn = std::move(lookIn);
+        return criteria;
+    }
+
+    std::string catDir_;
+};
+
+std::vector<std::string> Sorted(std::vector<std::string> texts)
+{
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+TEST_F(SearchWalkTest, EveryFolderOfACatalogIsSearchedAndMatchingFoldersAreResults)
+{
+    for (const char* entry : {"match1.txt", "other.txt", "docs/", "docs/match2.txt", "docs/match_dir/",
+             "docs/match_dir/inner.txt", "docs/match_dir/match3.txt", "empty/"})
+        MakeEntry("v1", entry);
+    MakeCatalog("v1", "v1.pld");
+
+    RecordingOwner owner;
+    Search(owner, Criteria("match", ShelfRoot()));
+
+    EXPECT_EQ(Sorted(owner.names), Sorted({"match1.txt", "match2.txt", "match_dir", "match3.txt"}));
+    EXPECT_EQ(owner.tested, 8);
+    EXPECT_EQ(owner.ends, 1);
+    // One path per catalog folder, the catalog's own as "", then cleared.
+    ASSERT_FALSE(owner.paths.empty());
+    EXPECT_EQ(owner.paths.front(), "");
+    EXPECT_EQ(owner.paths.back(), "");
+    EXPECT_EQ(Sorted({owner.paths.begin(), owner.paths.end() - 1}), Sorted({"", "docs", "docs\\match_dir", "empty"}));
+    ASSERT_EQ(owner.results.size(), 4u);
+    for (const auto& result : owner.results) {
+        const std::string name = result->GetName();
+        if (name == "match_dir")
+            EXPECT_TRUE(result->IsFolder());
+        if (name == "match3.txt")
+            EXPECT_EQ(result->GetFolderText(), "docs\\match_dir");
+    }
+}
+
+// All matches of a folder come before any match in its sub-folders, and a
+// sub-folder's path is shown before anything in it is delivered.
+TEST_F(SearchWalkTest, AFolderIsDeliveredBeforeItsSubfolders)
+{
+    for (const char* entry : {"a/", "a/b/", "a/b/c/", "a/b/c/m3", "a/b/m2", "a/m1", "a/b2/", "a/b2/m2b", "m0"})
+        MakeEntry("v1", entry);
+    MakeCatalog("v1", "v1.pld");
+
+    RecordingOwner owner;
+    Search(owner, Criteria("m", ShelfRoot()));
+
+    ASSERT_EQ(owner.folders.size(), 5u);
+    const auto isProperAncestor = [](const std::string& ancestor, const std::string& folder) {
+        return ancestor.size() < folder.size() && (ancestor.empty() || folder.rfind(ancestor + "\\", 0) == 0);
+    };
+    for (std::size_t i = 0; i < owner.folders.size(); ++i) {
+        for (std::size_t j = i + 1; j < owner.folders.size(); ++j)
+            EXPECT_FALSE(isProperAncestor(owner.folders[j], owner.folders[i]))
+                << owner.names[j] << " in \"" << owner.folders[j] << "\" came after " << owner.names[i];
+    }
+    // Paths follow the walk: each folder's path comes after its parent's.
+    for (std::size_t i = 1; i + 1 < owner.paths.size(); ++i) {
+        const std::string& path = owner.paths[i];
+        const std::string parent = path.find('\\') == std::string::npos ? "" : path.substr(0, path.rfind('\\'));
+        const auto parentAt = std::find(owner.paths.begin(), owner.paths.begin() + i, parent);
+        EXPECT_NE(parentAt, owner.paths.begin() + i) << path;
+    }
+}
+
+TEST_F(SearchWalkTest, SubfoldersOfTheShelfAreSearchedOnlyWithTheFlag)
+{
+    MakeEntry("top", "hit_top.txt");
+    MakeEntry("inner", "hit_inner.txt");
+    MakeEntry("deeper", "hit_deeper.txt");
+    MakeCatalog("top", "top.pld");
+    MakeCatalog("inner", "Sub/inner.pld");
+    MakeCatalog("deeper", "Sub/Deeper/deeper.PLD");
+    test::WriteFile(catDir_ + "/broken.pld", "not a catalog");
+
+    RecordingOwner withFlag;
+    Search(withFlag, Criteria("hit", ShelfRoot()));
+    EXPECT_EQ(Sorted(withFlag.names), Sorted({"hit_top.txt", "hit_inner.txt", "hit_deeper.txt"}));
+
+    RecordingOwner withoutFlag;
+    SearchCriteria criteria = Criteria("hit", ShelfRoot());
+    criteria.IncludeSubfolders = false;
+    Search(withoutFlag, criteria);
+    EXPECT_EQ(withoutFlag.names, std::vector<std::string>{"hit_top.txt"});
+
+    // Starting in a shelf sub-folder searches from there down.
+    ComPtr<CShelfFolder> root = ShelfRoot();
+    ASSERT_TRUE(root->LoadChildren(false));
+    ComPtr<CShelfFolder> sub;
+    for (int i = 0; i < root->GetChildCount(); ++i) {
+        if (auto* folder = dynamic_cast<CShelfFolder*>(root->GetChild(i)))
+            sub = ComPtr<CShelfFolder>::AddRefed(folder);
+    }
+    ASSERT_TRUE(sub);
+    RecordingOwner fromSub;
+    Search(fromSub, Criteria("hit", sub));
+    EXPECT_EQ(Sorted(fromSub.names), Sorted({"hit_inner.txt", "hit_deeper.txt"}));
+}
+
+TEST_F(SearchWalkTest, StopKeepsTheResultsSoFarEndsTheWorkerAndClearsThePath)
+{
+    for (int folder = 0; folder < 20; ++folder) {
+        for (int file = 0; file < 50; ++file)
+            MakeEntry("big", "f" + std::to_string(folder) + "/hit" + std::to_string(file));
+    }
+    MakeCatalog("big", "big.pld");
+    MakeCatalog("big", "big2.pld");
+
+    RecordingOwner owner;
+    owner.holdAtResult = 5;
+    CSearchThread worker;
+    worker.Setup(&owner, Criteria("hit", ShelfRoot()));
+    worker.start();
+    ASSERT_TRUE(owner.WaitUntilHeld());
+    owner.stop = true;
+    owner.Release();
+    ASSERT_TRUE(owner.WaitForEnd());
+    ASSERT_TRUE(worker.wait(QDeadlineTimer(std::chrono::duration_cast<std::chrono::milliseconds>(kPatience))));
+
+    EXPECT_EQ(owner.names.size(), 5u);
+    EXPECT_EQ(owner.results.size(), 5u);
+    EXPECT_EQ(owner.refusedAfterStop, 0); // the worker itself stops adding
+    EXPECT_EQ(owner.ends, 1);
+    EXPECT_EQ(owner.paths.back(), "");
+    EXPECT_LT(owner.tested, 2000 / 2);
+}
+
+TEST_F(SearchWalkTest, TheSearchKeepsTheCriteriaItStartedWith)
+{
+    for (int i = 0; i < 10; ++i)
+        MakeEntry("v1", "hit" + std::to_string(i) + ".txt");
+    MakeCatalog("v1", "v1.pld");
+
+    RecordingOwner owner;
+    owner.holdAtResult = 1;
+    SearchCriteria criteria = Criteria("hit", ShelfRoot());
+    CSearchThread worker;
+    worker.Setup(&owner, criteria);
+    worker.start();
+    ASSERT_TRUE(owner.WaitUntilHeld());
+    // A page moving its values in while the search runs.
+    criteria.NamePattern = "nothing";
+    criteria.SizeMode = kSizeAtLeast;
+    criteria.SizeKB = 100000;
+    owner.Release();
+    ASSERT_TRUE(owner.WaitForEnd());
+    worker.wait();
+    EXPECT_EQ(owner.names.size(), 10u);
+}
+
+// A deep and wide catalog: 3 sub-folders and 3 files in every folder, five
+// levels deep. Holding every loaded folder would keep all 1,455 entries
+// alive; releasing each folder's children when its subtree is done keeps at
+// most the 6 children of each of the 5 folders on the current path.
+TEST_F(SearchWalkTest, AWalkHoldsOnlyTheFoldersOnItsPath)
+{
+    constexpr int kDepth = 5;
+    constexpr int kWidth = 3;
+    std::vector<std::string> level{""};
+    int entries = 0;
+    for (int depth = 0; depth < kDepth; ++depth) {
+        std::vector<std::string> next;
+        for (const auto& folder : level) {
+            for (int i = 0; i < kWidth; ++i) {
+                MakeEntry("deep", folder + "file" + std::to_string(i));
+                next.push_back(folder + "dir" + std::to_string(i) + "/");
+                MakeEntry("deep", next.back());
+                entries += 2;
+            }
+        }
+        level = std::move(next);
+    }
+    for (const auto& folder : level) {
+        for (int i = 0; i < kWidth; ++i, ++entries)
+            MakeEntry("deep", folder + "file" + std::to_string(i));
+    }
+    MakeCatalog("deep", "deep.pld");
+
+    ComPtr<CShelfFolder> root = ShelfRoot();
+    ASSERT_TRUE(root->LoadChildren(false));
+    const long before = ModuleLockCount();
+    {
+        RecordingOwner owner;
+        owner.keepResults = false;
+        Search(owner, Criteria("", root));
+        EXPECT_EQ(owner.tested, entries);
+        EXPECT_EQ(owner.names.size(), static_cast<std::size_t>(entries));
+        // The deepest folders hold files only.
+        EXPECT_LE(owner.maxLiveObjects - before, 2 * kWidth * kDepth + kWidth);
+        EXPECT_GE(owner.maxLiveObjects - before, 2 * kWidth * kDepth);
+    }
+    EXPECT_EQ(ModuleLockCount(), before);
+}
+
+} // namespace
+} // namespace pellidor
