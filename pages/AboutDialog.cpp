@@ -1,0 +1,53 @@
+#include "pages/AboutDialog.h"
+
+#include "pages/DialogControls.h"
+#include "platform/ui/DialogUnits.h"
+#include "ui_AboutDialog.h"
+
+#include <QPixmap>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace pellidor {
+
+namespace {
+
+constexpr const char* kProductName = "Pellidor";
+constexpr int kVersionMajor = 1;
+constexpr int kVersionMinor = 5;
+constexpr char kVersionLetter = 'c';
+// The release's date, in the form the compiler's __DATE__ gives.
+constexpr const char* kBuildDate = "Jun  6 2001";
+
+} // namespace
+
+CAboutDialog::CAboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_unique<Ui::AboutDialog>())
+{
+    ui_->setupUi(this);
+    platform::ui::MapDialogGeometry(this);
+    setWindowIcon(ModuleIcon());
+    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/images/1028.png")));
+    ui_->id1044->setText(QString::fromStdString(VersionText()));
+    connect(ui_->id1, &QPushButton::clicked, this, &QDialog::accept);
+    ui_->id1->setDefault(true);
+    ui_->id1->setFocus();
+}
+
+CAboutDialog::~CAboutDialog() = default;
+
+void CAboutDialog::Run(HWND owner)
+{
+    CAboutDialog dialog(owner);
+    dialog.exec();
+}
+
+std::string CAboutDialog::VersionText()
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "%s Version %i.%i%c %30s", kProductName, kVersionMajor, kVersionMinor,
+        kVersionLetter, kBuildDate);
+    return text;
+}
+
+} // namespace pellidor
