@@ -214,6 +214,7 @@ bool CCatFile::Open(const std::string& path, OpenMode mode)
     readIndex_ = 0;
     readPosition_ = 0;
     listCount_ = listIndex_ = 0;
+    listDamaged_ = false;
     if (!ReadHeader()) {
         file_.Close();
         return false;
@@ -314,6 +315,7 @@ bool CCatFile::ReadFirst(DWORD listOffset, CatRecord* record)
         return false;
     // No more entries than the rest of the file could hold.
     const std::uint64_t room = (fileSize_ - offset - 4) / kMinEntryBytes;
+    listDamaged_ = count > room;
     listCount_
         = static_cast<std::int32_t>(std::min<std::uint64_t>({count, room, static_cast<std::uint64_t>(INT32_MAX)}));
     listIndex_ = 0;
@@ -327,7 +329,9 @@ bool CCatFile::ReadNext(CatRecord* record)
     BYTE length = 0;
     if (!ReadBytes(record, kRecordBytes) || !ReadBytes(&length, 1) || !ReadBytes(record->Name, length)) {
         // A list cut short ends here, with the entries already read.
+        record->Name[0] = '\0';
         listCount_ = listIndex_;
+        listDamaged_ = true;
         return false;
     }
     record->Name[length] = '\0';

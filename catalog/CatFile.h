@@ -28,6 +28,8 @@ public:
     virtual void SetCancelled() = 0;
     // The folder being read, as the walk forms it ("/media/cd/docs").
     virtual void ShowPath(const std::string& path) = 0;
+    // Entries written so far; told once per folder, before ShowPath.
+    virtual void ShowEntryCount(std::uint64_t entries) { (void)entries; }
 
 protected:
     ~IReadProgress() = default;
@@ -83,6 +85,9 @@ public:
     // entry with its name NUL-terminated.
     bool ReadFirst(DWORD listOffset, CatRecord* record);
     bool ReadNext(CatRecord* record);
+    // Whether the list being read is damaged: its Count is more than the
+    // file can hold, or an entry could not be read whole.
+    bool ListDamaged() const { return listDamaged_; }
     // Each out icon may be null; an icon that cannot be built is handed out
     // as null. The caller destroys the icons.
     bool ReadIcons(HICON* large, HICON* small);
@@ -134,6 +139,7 @@ private:
     // Set by Open for a converted version-1 header, which WriteHeader will
     // not write back: 832 bytes at 0 would overwrite the old file's data.
     bool fromVersion1_ = false;
+    bool listDamaged_ = false;
     std::uint64_t fileSize_ = 0;
     std::uint64_t readPosition_ = 0; // file position of readBuffer_[0]
     std::vector<char> readBuffer_;

@@ -32,6 +32,7 @@ bool CCatWriter::Fail(DWORD error)
 {
     if (error_ == 0)
         error_ = error;
+    platform::system::SetLastError(error_);
     return false;
 }
 

@@ -62,6 +62,7 @@ void CTreeWalk::WalkFolder(const std::string& path, std::uint64_t patchPosition,
 {
     if (progress_.IsCancelled())
         return;
+    progress_.ShowEntryCount(entries_);
     progress_.ShowPath(path);
     const std::uint64_t listOffset = writer_.Position();
     writer_.WriteDword(0);
