@@ -1,7 +1,7 @@
 // The library's exports, with C linkage and default visibility; everything
 // else in Pellidor.so stays hidden.
 
-#include "module/ModuleLock.h"
+#include "module/ClassObjects.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 
@@ -9,14 +9,10 @@
 
 PELLIDOR_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
-    (void)clsid;
-    (void)iid;
-    if (out != nullptr)
-        *out = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return pellidor::GetClassObject(clsid, iid, out);
 }
 
 PELLIDOR_EXPORT HRESULT DllCanUnloadNow()
 {
-    return pellidor::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return pellidor::CanUnloadNow() ? S_OK : S_FALSE;
 }

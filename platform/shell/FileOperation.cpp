@@ -3,7 +3,9 @@
 #include "platform/system/Errors.h"
 #include "platform/ui/MessageBox.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QString>
 
 #include <atomic>
@@ -328,6 +330,10 @@ int DoDelete(const Reporter& report, const std::vector<std::string>& from, WORD 
     if (!report.Ask(question, "Confirm Delete", toTrash ? ui::MB_ICONQUESTION : ui::MB_ICONWARNING)) {
         *aborted = true;
         return static_cast<int>(platform::system::ERROR_CANCELLED);
+    }
+    if (toTrash) {
+        // The Trash lives in the data home, which a fresh account may lack.
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     }
     for (const auto& path : from) {
         if (toTrash) {

@@ -151,7 +151,7 @@ TEST_F(FileOperationTest, RenameOntoAnExistingNameIsRefusedAndBothStay)
 TEST_F(FileOperationTest, RenameThatWouldLeaveTheDirectoryIsRefused)
 {
     MakeTree(source + "/old");
-    for (const std::string newPath : {source + "/sub/x", source + "/.", source + "/..", target + "/old"}) {
+    for (const std::string& newPath : {source + "/sub/x", source + "/.", source + "/..", target + "/old"}) {
         SCOPED_TRACE(newPath);
         fs::create_directories(source + "/sub");
         EXPECT_EQ(FileOperation(nullptr, FO_RENAME, {source + "/old"}, newPath, FOF_ALLOWUNDO),
