@@ -160,7 +160,8 @@ bool File::Write(const void* data, std::size_t size)
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            return Fail(errno);
+            // Writing through a file opened for reading is refused access.
+            return Fail(errno == EBADF ? EACCES : errno);
         }
         done += static_cast<std::size_t>(count);
     }

@@ -1,0 +1,166 @@
+// A second process for the platform tests. Modes:
+//   registry-write PREFIX COUNT   writes COUNT values PREFIXn under
+//                                 HKEY_CURRENT_USER\Software\Stress, one write each
+//   hold PATH                     opens PATH exclusively, prints "held", and
+//                                 keeps it until standard input closes
+//   try-open PATH                 opens PATH once; prints "opened" or "error N"
+//   windows SPEC...               shows windows and prints "message NAME" for
+//                                 every UM_PELLIDOR_CHANGED a window receives;
+//                                 SPEC is NAME|PARENT|TITLE (PARENT empty for a
+//                                 top-level window); prints "ready" once it
+//                                 listens, ends when standard input closes
+// Exit status 0 on success, otherwise the Windows error number (or 100).
+
+#include "platform/registry/Registry.h"
+#include "platform/system/File.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/SessionBus.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kUsage = 100;
+
+int RegistryWrite(const std::string& prefix, int count)
+{
+    using namespace platform::registry;
+    Key key;
+    if (const LONG error = key.Create(Hive::CurrentUser, "Software\\Stress"); error != 0)
+        return error;
+    for (int i = 0; i < count; ++i) {
+        if (const LONG error = key.SetDword(prefix + std::to_string(i), static_cast<DWORD>(i)); error != 0) {
+            std::printf("error %d at %d\n", error, i);
+            return error;
+        }
+    }
+    std::puts("done");
+    return 0;
+}
+
+void WaitForStdinToClose()
+{
+    char buffer[64];
+    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) { }
+}
+
+int Hold(const std::string& path)
+{
+    platform::system::File file;
+    if (!file.Open(path, platform::system::File::Mode::ReadWrite)) {
+        std::printf("error %u\n", file.LastError());
+        return static_cast<int>(file.LastError());
+    }
+    std::puts("held");
+    std::fflush(stdout);
+    WaitForStdinToClose();
+    return 0;
+}
+
+int TryOpen(const std::string& path)
+{
+    platform::system::File file;
+    if (!file.Open(path, platform::system::File::Mode::Read)) {
+        std::printf("error %u\n", file.LastError());
+        return static_cast<int>(file.LastError());
+    }
+    std::puts("opened");
+    return 0;
+}
+
+class Window : public QWidget, public platform::ui::MessageHandler {
+public:
+    Window(std::string name, UINT changeMessage, QWidget* parent)
+        : QWidget(parent)
+        , name_(std::move(name))
+        , changeMessage_(changeMessage)
+    {
+    }
+
+    LRESULT HandleMessage(UINT message, WPARAM, LPARAM) override
+    {
+        if (message == changeMessage_) {
+            std::printf("message %s\n", name_.c_str());
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+
+private:
+    std::string name_;
+    UINT changeMessage_;
+};
+
+int Windows(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const UINT changeMessage = platform::ui::RegisterWindowMessage("UM_PELLIDOR_CHANGED");
+    if (!platform::ui::ListenForBroadcasts()) {
+        std::puts("no bus");
+        return kUsage;
+    }
+    // A round trip to the bus: it handles our requests in order, so once this
+    // answers, our subscription is in place.
+    platform::ui::SessionBus()->interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+
+    std::map<std::string, std::unique_ptr<Window>> topLevels;
+    std::map<std::string, Window*> all;
+    for (int i = 2; i < argc; ++i) {
+        const QStringList parts = QString::fromUtf8(argv[i]).split(QLatin1Char('|'));
+        if (parts.size() != 3)
+            return kUsage;
+        const std::string name = parts[0].toStdString();
+        const std::string parent = parts[1].toStdString();
+        Window* window = nullptr;
+        if (parent.empty()) {
+            auto owned = std::make_unique<Window>(name, changeMessage, nullptr);
+            window = owned.get();
+            topLevels[name] = std::move(owned);
+        } else if (all.count(parent) != 0) {
+            window = new Window(name, changeMessage, all[parent]); // owned by its parent
+        } else {
+            return kUsage;
+        }
+        platform::ui::SetWindowText(window, parts[2].toStdString());
+        all[name] = window;
+    }
+    for (auto& entry : topLevels)
+        entry.second->show();
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[64];
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            app.quit();
+    });
+    std::puts("ready");
+    std::fflush(stdout);
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "registry-write" && argc == 4)
+        return RegistryWrite(argv[2], std::stoi(argv[3]));
+    if (mode == "hold" && argc == 3)
+        return Hold(argv[2]);
+    if (mode == "try-open" && argc == 3)
+        return TryOpen(argv[2]);
+    if (mode == "windows")
+        return Windows(argc, argv);
+    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|windows ...\n", stderr);
+    return kUsage;
+}
