@@ -1,0 +1,434 @@
+// pellidor find: the search of the search dialog, from the command line.
+// Results stream out as the worker finds them, in the result list's seven
+// columns; the folder being searched shows on stderr when it is a terminal;
+// Ctrl-C stops the worker and leaves what was found printed.
+
+#include "cli/Commands.h"
+
+#include "items/ShelfFolder.h"
+#include "platform/com/ComPtr.h"
+#include "platform/ui/Strings.h"
+#include "search/SearchEngine.h"
+#include "search/SearchOwner.h"
+#include "search/SearchThread.h"
+
+#include <QDateTime>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+namespace pellidor::cli {
+
+int RunFind(const Arguments& arguments);
+
+namespace {
+
+using platform::com::ComPtr;
+
+// The result list's columns, by item column, with their heading strings.
+constexpr UINT kHeadingIds[kItemColumnCount] = {2001, 2003, 2002, 2004, 2009, 2017, 2018};
+
+constexpr int kStatusIntervalMs = 100;
+constexpr int kInterruptedStatus = 130;
+
+// Set from the signal handler; a lock-free atomic is safe there.
+std::atomic<bool> gStopRequested{false};
+
+extern "C" void OnInterrupt(int)
+{
+    gStopRequested.store(true);
+}
+
+// Catches SIGINT for the life of the search, then puts the old handler back.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        struct sigaction action { };
+        action.sa_handler = OnInterrupt;
+        // Restarted, so a write interrupted by the signal is not a failure.
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction previous_ { };
+};
+
+struct FindOptions {
+    SearchCriteria criteria;
+    std::string shelfFolder;
+    bool json = false;
+};
+
+// Tab-separated: tabs and line ends inside a text would break the line.
+std::string TsvField(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A JSON string; names that are not valid UTF-8 get replacement characters.
+std::string JsonString(const std::string& text)
+{
+    const QByteArray utf8 = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
+    std::string out = "\"";
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+// The CLI side of the search: prints each result as it comes (on the
+// worker's thread, under the same lock as the status line), keeps the path
+// text for the status line, and ends the event loop when the walk is over.
+class FindOwner final : public ISearchOwner {
+public:
+    FindOwner(bool json, bool showPath, QEventLoop& loop) : json_(json), showPath_(showPath), loop_(loop) { }
+
+    bool IsStopRequested() const override { return gStopRequested.load() || outputFailed_.load(); }
+
+    void SetPathText(const std::string& text) override
+    {
+        const std::lock_guard lock(mutex_);
+        path_ = text;
+        pathChanged_ = true;
+    }
+
+    bool MatchesCriteria(const SearchCriteria& criteria, CCatItem& item) override
+    {
+        return pellidor::MatchesCriteria(criteria, item);
+    }
+
+    bool AddResult(CCatItem& item) override
+    {
+        if (IsStopRequested())
+            return false;
+        const std::string line = FormatLine(item);
+        const std::lock_guard lock(mutex_);
+        ClearStatusLocked();
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) {
+            outputFailed_.store(true);
+            return false;
+        }
+        ++results_;
+        return true;
+    }
+
+    void PostEndOfSearch() override { QMetaObject::invokeMethod(&loop_, "quit", Qt::QueuedConnection); }
+
+    void PrintHeader()
+    {
+        if (json_) {
+            std::fputs("[", stdout);
+            return;
+        }
+        std::string line;
+        for (int column = 0; column < kItemColumnCount; ++column) {
+            line += platform::ui::LoadString(kHeadingIds[column]);
+            line += column + 1 < kItemColumnCount ? '\t' : '\n';
+        }
+        std::fputs(line.c_str(), stdout);
+    }
+
+    void PrintFooter()
+    {
+        if (json_)
+            std::fputs(results_ == 0 ? "]\n" : "\n]\n", stdout);
+    }
+
+    // Main thread, from a timer: the folder being searched, on one line.
+    void ShowStatus()
+    {
+        const std::lock_guard lock(mutex_);
+        if (!showPath_ || !pathChanged_)
+            return;
+        pathChanged_ = false;
+        ClearStatusLocked();
+        if (path_.empty())
+            return;
+        std::fprintf(stderr, "%s", path_.c_str());
+        std::fflush(stderr);
+        statusShown_ = true;
+    }
+
+    void ClearStatus()
+    {
+        const std::lock_guard lock(mutex_);
+        ClearStatusLocked();
+    }
+
+    bool OutputFailed() const { return outputFailed_.load(); }
+
+private:
+    std::string FormatLine(CCatItem& item) const
+    {
+        std::string line;
+        if (json_) {
+            line = results_ == 0 ? "\n{" : ",\n{";
+            for (int column = 0; column < kItemColumnCount; ++column) {
+                line += JsonString(platform::ui::LoadString(kHeadingIds[column]));
+                line += ':';
+                line += JsonString(item.GetColumnText(column, false));
+                line += column + 1 < kItemColumnCount ? "," : "}";
+            }
+            return line;
+        }
+        for (int column = 0; column < kItemColumnCount; ++column) {
+            line += TsvField(item.GetColumnText(column, false));
+            line += column + 1 < kItemColumnCount ? '\t' : '\n';
+        }
+        return line;
+    }
+
+    void ClearStatusLocked()
+    {
+        if (!statusShown_)
+            return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        statusShown_ = false;
+    }
+
+    const bool json_;
+    const bool showPath_;
+    QEventLoop& loop_;
+    std::atomic<bool> outputFailed_{false};
+    // Guards the path text, the status line and stdout between the worker
+    // (results, path) and the main thread (status line).
+    mutable std::mutex mutex_;
+    std::string path_;
+    bool pathChanged_ = false;
+    bool statusShown_ = false;
+    int results_ = 0; // worker thread only while the search runs
+};
+
+// Strict decimal digits within [low, high].
+std::optional<std::uint64_t> ParseNumber(const std::string& text, std::uint64_t low, std::uint64_t high)
+{
+    if (text.empty() || text.size() > 12)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// "YYYY-MM-DD HH:MM" in local time, within the catalog's 32-bit times.
+std::optional<std::int32_t> ParseTime(const std::string& text)
+{
+    const QDateTime time = QDateTime::fromString(QString::fromUtf8(text.c_str()), QStringLiteral("yyyy-MM-dd HH:mm"));
+    if (!time.isValid())
+        return std::nullopt;
+    const qint64 seconds = time.toSecsSinceEpoch();
+    if (seconds < std::numeric_limits<std::int32_t>::min() || seconds > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return static_cast<std::int32_t>(seconds);
+}
+
+// Parses the arguments into `options`; the error text when one is wrong.
+std::optional<std::string> ParseArguments(const Arguments& arguments, FindOptions& options)
+{
+    SearchCriteria& criteria = options.criteria;
+    bool haveText = false;
+    bool haveSize = false;
+    bool haveKind = false;
+    bool haveRange = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&](std::size_t ahead = 1) -> const std::string* {
+            return i + ahead < arguments.size() ? &arguments[i + ahead] : nullptr;
+        };
+        if (argument == "--json") {
+            options.json = true;
+        } else if (argument == "--no-subfolders") {
+            criteria.IncludeSubfolders = false;
+        } else if (argument == "--in" || argument == "--type") {
+            if (value() == nullptr)
+                return argument + " needs a value";
+            (argument == "--in" ? options.shelfFolder : criteria.TypeExtensions) = *value();
+            ++i;
+            if (argument == "--type"
+                && (criteria.TypeExtensions.empty() || criteria.TypeExtensions.front() == ';'
+                    || criteria.TypeExtensions.back() == ';'
+                    || criteria.TypeExtensions.find(";;") != std::string::npos))
+                return "--type wants extensions joined by ';', such as \".htm;.html\"";
+        } else if (argument == "--min" || argument == "--max") {
+            if (haveSize)
+                return "give either --min or --max, once";
+            const auto kb = value() ? ParseNumber(*value(), 0, std::numeric_limits<DWORD>::max()) : std::nullopt;
+            if (!kb)
+                return argument + " wants a size in kB from 0 to 4294967295";
+            criteria.SizeMode = argument == "--min" ? kSizeAtLeast : kSizeAtMost;
+            criteria.SizeKB = static_cast<DWORD>(*kb);
+            haveSize = true;
+            ++i;
+        } else if (argument == "--changed" || argument == "--created" || argument == "--accessed") {
+            if (haveKind)
+                return "give one of --changed, --created, --accessed";
+            criteria.DateKind = argument == "--changed" ? kDateChanged
+                : argument == "--created"               ? kDateCreated
+                                                        : kDateAccessed;
+            haveKind = true;
+        } else if (argument == "--days" || argument == "--months") {
+            if (haveRange)
+                return "give one of --between, --days, --months";
+            const auto n = value() ? ParseNumber(*value(), kMinDays, kMaxDays) : std::nullopt;
+            if (!n)
+                return argument + " wants a number from 1 to 999";
+            criteria.DateRange = argument == "--days" ? kDateDays : kDateMonths;
+            (argument == "--days" ? criteria.Days : criteria.Months) = static_cast<int>(*n);
+            haveRange = true;
+            ++i;
+        } else if (argument == "--between") {
+            if (haveRange)
+                return "give one of --between, --days, --months";
+            std::optional<std::int32_t> from;
+            std::optional<std::int32_t> to;
+            if (value(2) != nullptr) {
+                from = ParseTime(*value(1));
+                to = ParseTime(*value(2));
+            }
+            if (!from || !to)
+                return "--between wants two times \"YYYY-MM-DD HH:MM\"";
+            if (*from > *to)
+                return "--between: the first time is after the second";
+            criteria.DateRange = kDateBetween;
+            criteria.FromDate = *from;
+            criteria.ToDate = *to;
+            haveRange = true;
+            i += 2;
+        } else if (argument.size() > 1 && argument.front() == '-') {
+            return "unknown option '" + argument + "'; see 'pellidor --help'";
+        } else {
+            if (haveText)
+                return "give one name text; quote it if it holds blanks";
+            criteria.NamePattern = MakeNamePattern(argument);
+            haveText = true;
+        }
+    }
+    if (haveKind && !haveRange)
+        return "--changed, --created and --accessed need --between, --days or --months";
+    criteria.DateFilter = haveRange ? 1 : 0;
+    return std::nullopt;
+}
+
+// The shelf root, as the shell has it: no own list, an empty root list.
+ComPtr<CShelfFolder> MakeShelfRoot()
+{
+    auto root = platform::com::MakeCom<CShelfFolder>();
+    const BYTE emptyList[2] = {0, 0};
+    if (FAILED(root->Initialize(reinterpret_cast<LPCITEMIDLIST>(emptyList))))
+        return {};
+    return root;
+}
+
+// A shelf folder by its names below the root, "/" or "\" separated.
+ComPtr<CShelfFolder> FindShelfFolder(ComPtr<CShelfFolder> folder, const std::string& path)
+{
+    std::size_t begin = 0;
+    while (folder && begin < path.size()) {
+        const std::size_t end = std::min(path.find_first_of("/\\", begin), path.size());
+        const std::string name = path.substr(begin, end - begin);
+        begin = end + 1;
+        if (name.empty())
+            continue;
+        ComPtr<CShelfFolder> next;
+        if (folder->LoadChildren(false)) {
+            for (int i = 0; i < folder->GetChildCount() && !next; ++i) {
+                auto* child = dynamic_cast<CShelfFolder*>(folder->GetChild(i));
+                if (child != nullptr && child->GetName() == name)
+                    next = ComPtr<CShelfFolder>::AddRefed(child);
+            }
+        }
+        folder = std::move(next);
+    }
+    return folder;
+}
+
+} // namespace
+
+int RunFind(const Arguments& arguments)
+{
+    FindOptions options;
+    if (const auto error = ParseArguments(arguments, options))
+        return Fail("find: " + *error, 2);
+
+    ComPtr<CShelfFolder> root = MakeShelfRoot();
+    if (!root)
+        return Fail("find: the shelf cannot be opened");
+    options.criteria.LookIn = FindShelfFolder(root, options.shelfFolder);
+    if (!options.criteria.LookIn)
+        return Fail("find: there is no shelf folder '" + options.shelfFolder + "'; see 'pellidor shelf'");
+
+    gStopRequested.store(false);
+    const InterruptGuard interruptGuard;
+    QEventLoop loop;
+    FindOwner owner(options.json, isatty(STDERR_FILENO) != 0, loop);
+    owner.PrintHeader();
+
+    QTimer statusTimer;
+    QObject::connect(&statusTimer, &QTimer::timeout, [&owner] { owner.ShowStatus(); });
+    statusTimer.start(kStatusIntervalMs);
+
+    CSearchThread worker;
+    worker.Setup(&owner, options.criteria);
+    worker.start();
+    // The worker never waits for this thread, so a plain event loop is
+    // enough; it ends when the worker posts the end of the walk.
+    loop.exec();
+    worker.wait();
+    statusTimer.stop();
+    owner.ClearStatus();
+    owner.PrintFooter();
+    std::fflush(stdout);
+
+    if (gStopRequested.load())
+        return kInterruptedStatus;
+    if (owner.OutputFailed() || std::ferror(stdout))
+        return Fail("find: cannot write the results");
+    return 0;
+}
+
+} // namespace pellidor::cli
