@@ -1,0 +1,289 @@
+#include "ItemFixture.h"
+
+#include "items/CatItemFormats.h"
+#include "items/DataTransfer.h"
+#include "platform/ui/Messages.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <cstring>
+#include <memory>
+
+using namespace pellidor;
+using namespace pellidor::test;
+using platform::com::ComPtr;
+
+namespace {
+
+constexpr DWORD kSerial = 0xCAFE0001;
+
+std::vector<BYTE> BlockBytes(HGLOBAL block)
+{
+    const BYTE* data = platform::com::GlobalData(block);
+    return std::vector<BYTE>(data, data + platform::com::GlobalSize(block));
+}
+
+DWORD DwordAt(const std::vector<BYTE>& bytes, std::size_t at)
+{
+    DWORD value;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+FORMATETC Format(CLIPFORMAT format)
+{
+    FORMATETC f;
+    f.cfFormat = format;
+    return f;
+}
+
+// A medium that receives the block and frees it when the test ends.
+struct Medium : STGMEDIUM {
+    ~Medium() { ReleaseStgMedium(this); }
+};
+
+ComPtr<CCatItem> FileOnDisc(const std::string& name)
+{
+    return MakeItem({{kKindShelfFolder, "/cat/sub"}, {kKindCatalog, "/cat/sub/0000ABCD.pld", kAttrDirectory, kRootList},
+                        {kKindFolder, "docs", kAttrDirectory}, {kKindFile, name, kAttrArchive, 10}},
+        MakeHeader(kSerial, "Photos"));
+}
+
+} // namespace
+
+TEST(DataTransfer, IdListFormatIsTheRegisteredShellName)
+{
+    const FORMATETC& format = IdListFormatEtc();
+    EXPECT_EQ(format.cfFormat, platform::ui::RegisterClipboardFormat("Shell IDList Array"));
+    EXPECT_GE(format.cfFormat, 0xC000);
+    EXPECT_EQ(format.ptd, nullptr);
+    EXPECT_EQ(format.dwAspect, DVASPECT_CONTENT);
+    EXPECT_EQ(format.lindex, -1);
+    EXPECT_EQ(format.tymed, TYMED_HGLOBAL);
+}
+
+TEST(DataTransfer, EnumerationYieldsOneFormatThenFalseAndAgainAfterReset)
+{
+    const auto item = FileOnDisc("a.txt");
+    IEnumFORMATETC* raw = nullptr;
+    ASSERT_EQ(item->EnumFormatEtc(1, &raw), S_OK);
+    auto formats = ComPtr<IEnumFORMATETC>::Adopt(raw);
+    FORMATETC out[4];
+    ULONG fetched = 99;
+    EXPECT_EQ(formats->Next(4, out, &fetched), S_OK);
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(out[0].cfFormat, ShellIdListFormat());
+    EXPECT_EQ(formats->Next(1, out, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 0u);
+    EXPECT_EQ(formats->Reset(), S_OK);
+    EXPECT_EQ(formats->Next(1, out, nullptr), S_OK);
+    EXPECT_EQ(formats->Skip(1), E_NOTIMPL);
+    IEnumFORMATETC* clone = nullptr;
+    EXPECT_EQ(formats->Clone(&clone), E_NOTIMPL);
+    // The caller holds the only reference.
+    formats->AddRef();
+    EXPECT_EQ(formats->Release(), 1u);
+}
+
+TEST(DataTransfer, QueryGetDataOffersIdListsAlwaysAndFilesOnlyForFiles)
+{
+    const auto file = FileOnDisc("a.txt");
+    const auto folder = MakeItem({{kKindCatalog, "/c.pld"}, {kKindFolder, "d", kAttrDirectory}});
+    FORMATETC idList = Format(ShellIdListFormat());
+    FORMATETC drop = Format(CF_HDROP);
+    FORMATETC text = Format(1);
+    EXPECT_EQ(file->QueryGetData(&idList), S_OK);
+    EXPECT_EQ(file->QueryGetData(&drop), S_OK);
+    EXPECT_EQ(folder->QueryGetData(&idList), S_OK);
+    EXPECT_EQ(folder->QueryGetData(&drop), DV_E_FORMATETC);
+    EXPECT_EQ(file->QueryGetData(&text), DV_E_FORMATETC);
+}
+
+TEST(DataTransfer, IdListBlockHoldsRootThenEveryOwnElementExactly)
+{
+    const long before = platform::com::GlobalLiveBlocks();
+    for (std::size_t folders = 0; folders < 3; ++folders) {
+        std::vector<ElementSpec> specs = {{kKindCatalog, "/c.pld", kAttrDirectory, kRootList}};
+        for (std::size_t i = 0; i < folders; ++i)
+            specs.push_back({kKindFolder, "f" + std::to_string(i), kAttrDirectory});
+        specs.push_back({kKindFile, "x.txt"});
+        const auto item = MakeItem(specs);
+        const std::size_t k = specs.size();
+
+        FORMATETC format = IdListFormatEtc();
+        Medium medium;
+        ASSERT_EQ(item->GetData(&format, &medium), S_OK);
+        EXPECT_EQ(medium.tymed, TYMED_HGLOBAL);
+        EXPECT_EQ(medium.pUnkForRelease, nullptr);
+        const std::vector<BYTE> bytes = BlockBytes(medium.hGlobal);
+        const std::vector<BYTE> root = ForeignRoot();
+        const std::size_t own = 1104 + 288 * (k - 1) + 2;
+        ASSERT_EQ(bytes.size(), 12 + root.size() + own);
+        EXPECT_EQ(DwordAt(bytes, 0), 1u);
+        EXPECT_EQ(DwordAt(bytes, 4), 12u);
+        EXPECT_EQ(DwordAt(bytes, 8), 12u + root.size());
+        EXPECT_TRUE(std::equal(root.begin(), root.end(), bytes.begin() + 12));
+        const IdListPtr expected = BuildList(specs);
+        EXPECT_EQ(0, std::memcmp(bytes.data() + 12 + root.size(), expected.get(), own));
+
+        IdListBlock parsed;
+        ASSERT_TRUE(ReadIdListBlock(bytes.data(), bytes.size(), &parsed));
+        ASSERT_EQ(parsed.items.size(), 1u);
+        std::size_t elements = 0;
+        for (LPCITEMIDLIST at = parsed.items[0]; ElementSize(at) != 0; at = NextElement(at))
+            ++elements;
+        EXPECT_EQ(elements, k);
+        EXPECT_TRUE(IsOwnIdList(reinterpret_cast<const BYTE*>(parsed.items[0]), parsed.itemBytes[0], kKindFile));
+    }
+    EXPECT_EQ(platform::com::GlobalLiveBlocks(), before);
+}
+
+TEST(DataTransfer, RequestsWithOtherMembersAreRefused)
+{
+    const auto item = FileOnDisc("a.txt");
+    Medium medium;
+    FORMATETC format = IdListFormatEtc();
+    format.lindex = 0;
+    EXPECT_EQ(item->GetData(&format, &medium), DV_E_FORMATETC);
+    format = IdListFormatEtc();
+    format.tymed = 4;
+    EXPECT_EQ(item->GetData(&format, &medium), DV_E_FORMATETC);
+    format = IdListFormatEtc();
+    format.dwAspect = 2;
+    EXPECT_EQ(item->GetData(&format, &medium), DV_E_FORMATETC);
+    EXPECT_EQ(medium.hGlobal, nullptr);
+    FORMATETC other = Format(ShellIdListFormat() + 1);
+    EXPECT_EQ(item->GetData(&other, &medium), DV_E_FORMATETC);
+    EXPECT_EQ(item->GetDataHere(&format, &medium), E_NOTIMPL);
+    EXPECT_EQ(item->SetData(&format, &medium, FALSE_), E_NOTIMPL);
+    EXPECT_EQ(item->GetCanonicalFormatEtc(&format, &other), E_NOTIMPL);
+}
+
+TEST(DataTransfer, DroppedFileOfAFolderIsRefusedWithoutAnyDialog)
+{
+    DialogWatcher watcher;
+    const auto folder = MakeItem({{kKindCatalog, "/c.pld"}, {kKindFolder, "d", kAttrDirectory}});
+    FORMATETC drop = Format(CF_HDROP);
+    Medium medium;
+    EXPECT_EQ(folder->GetData(&drop, &medium), DV_E_FORMATETC);
+    EXPECT_EQ(watcher.Closed(), 0);
+}
+
+class DroppedFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        cd_ = TestPath("media/disc");
+        QDir().mkpath(QString::fromStdString(cd_ + "/docs"));
+        WriteFile(cd_ + "/docs/photo.jpg", "jpeg");
+        WriteFile(TestRoot() + "/drives.table",
+            TestPath("usb") + "\t2\tUSB\tCAFE0001\tvfat\t100\t0\n" + cd_ + "\t5\tDISC\tCAFE0001\tiso9660\t100\t0\n");
+    }
+    std::string cd_;
+};
+
+TEST_F(DroppedFileTest, MediumInAnOpticalDriveGivesTheBlockWithoutTheDialog)
+{
+    DialogWatcher watcher;
+    const auto item = FileOnDisc("photo.jpg");
+    FORMATETC drop = Format(CF_HDROP);
+    Medium medium;
+    ASSERT_EQ(item->GetData(&drop, &medium), S_OK);
+    EXPECT_EQ(watcher.Closed(), 0);
+    const std::string path = cd_ + "/docs/photo.jpg";
+    std::vector<BYTE> expected(20, 0);
+    expected[0] = 20;
+    expected.insert(expected.end(), path.begin(), path.end());
+    expected.push_back(0);
+    expected.push_back(0);
+    EXPECT_EQ(BlockBytes(medium.hGlobal), expected);
+    std::vector<std::string> paths;
+    ASSERT_TRUE(ReadDropFilesBlock(expected.data(), expected.size(), &paths));
+    EXPECT_EQ(paths, std::vector<std::string>{path});
+}
+
+TEST_F(DroppedFileTest, CancelledDialogRefusesTheFile)
+{
+    DialogWatcher watcher;
+    const auto item = FileOnDisc("not-there.jpg");
+    FORMATETC drop = Format(CF_HDROP);
+    Medium medium;
+    EXPECT_EQ(item->GetData(&drop, &medium), DV_E_FORMATETC);
+    EXPECT_EQ(watcher.Closed(), 1);
+    EXPECT_EQ(medium.hGlobal, nullptr);
+}
+
+// --- Blocks from outside ---
+
+namespace {
+
+std::unique_ptr<BYTE[]> Exact(const std::vector<BYTE>& bytes)
+{
+    auto block = std::make_unique<BYTE[]>(std::max<std::size_t>(bytes.size(), 1));
+    std::memcpy(block.get(), bytes.data(), bytes.size());
+    return block;
+}
+
+std::vector<BYTE> GoodIdListBlock()
+{
+    const IdListPtr own = BuildList({{kKindCatalog, "/c.pld"}, {kKindFile, "f"}});
+    const std::vector<BYTE> root = ForeignRoot();
+    platform::com::GlobalPtr block = BuildIdListBlock(reinterpret_cast<LPCITEMIDLIST>(root.data()), own.get());
+    return BlockBytes(block.get());
+}
+
+} // namespace
+
+// Each lie must be refused without a read past the block's end; the sanitizer
+// build turns any such read into a failure.
+TEST(DataTransferBlocks, LyingIdListBlocksAreRefusedWithoutReadingPastTheirEnd)
+{
+    const std::vector<BYTE> good = GoodIdListBlock();
+    IdListBlock parsed;
+    ASSERT_TRUE(ReadIdListBlock(Exact(good).get(), good.size(), &parsed));
+
+    for (std::size_t size = 0; size < good.size(); ++size) {
+        const std::vector<BYTE> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_FALSE(ReadIdListBlock(Exact(cut).get(), size, &parsed)) << size;
+    }
+    struct Lie {
+        std::size_t at;
+        DWORD value;
+    };
+    for (const Lie lie : {Lie{0, 0xFFFFFFFF}, Lie{0, 2}, Lie{4, 0xFFFFFFF0}, Lie{8, static_cast<DWORD>(good.size())},
+             Lie{8, static_cast<DWORD>(good.size() - 1)}}) {
+        std::vector<BYTE> bad = good;
+        std::memcpy(bad.data() + lie.at, &lie.value, sizeof lie.value);
+        EXPECT_FALSE(ReadIdListBlock(Exact(bad).get(), bad.size(), &parsed)) << lie.at << " " << lie.value;
+    }
+    // The item list's element claims more bytes than remain.
+    std::vector<BYTE> longElement = good;
+    const USHORT big = 0x7FFF;
+    std::memcpy(longElement.data() + DwordAt(good, 8), &big, sizeof big);
+    EXPECT_FALSE(ReadIdListBlock(Exact(longElement).get(), longElement.size(), &parsed));
+}
+
+TEST(DataTransferBlocks, LyingDropFileBlocksAreRefused)
+{
+    std::vector<BYTE> good(20, 0);
+    good[0] = 20;
+    for (char c : std::string("/a\0/b\0", 6))
+        good.push_back(static_cast<BYTE>(c));
+    good.push_back(0);
+    std::vector<std::string> paths;
+    ASSERT_TRUE(ReadDropFilesBlock(Exact(good).get(), good.size(), &paths));
+    EXPECT_EQ(paths, (std::vector<std::string>{"/a", "/b"}));
+    for (std::size_t size = 0; size < good.size(); ++size) {
+        const std::vector<BYTE> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
+        EXPECT_FALSE(ReadDropFilesBlock(Exact(cut).get(), size, &paths)) << size;
+    }
+    std::vector<BYTE> wide = good;
+    wide[16] = 1;
+    EXPECT_FALSE(ReadDropFilesBlock(Exact(wide).get(), wide.size(), &paths));
+    std::vector<BYTE> farOffset = good;
+    farOffset[0] = 200;
+    EXPECT_FALSE(ReadDropFilesBlock(Exact(farOffset).get(), farOffset.size(), &paths));
+}

@@ -1,0 +1,74 @@
+#include "platform/shell/Execute.h"
+#include "platform/shell/FileInfo.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::shell;
+
+TEST(FileInfo, TypeNamesComeFromTheNameAloneAndUnknownGivesNothing)
+{
+    // The disk is never asked: none of these files exists.
+    EXPECT_FALSE(GetTypeName("holiday.png", 0x80).empty());
+    EXPECT_EQ(GetTypeName("holiday.png", 0x80), GetTypeName("HOLIDAY.PNG", 0x80));
+    EXPECT_NE(GetTypeName("a.png", 0x80), GetTypeName("a.txt", 0x80));
+    EXPECT_EQ(GetTypeName("data.nosuchextension", 0x80), "");
+    EXPECT_EQ(GetTypeName("noextension", 0x80), "");
+    EXPECT_FALSE(GetTypeName("folder.png", 0x10).empty());
+    EXPECT_NE(GetTypeName("folder.png", 0x10), GetTypeName("folder.png", 0x80));
+}
+
+TEST(FileInfo, AttributesOfEntriesOnTheDisk)
+{
+    const std::string file = pellidor::test::TestPath("dir/.hidden");
+    pellidor::test::WriteFile(file, "x");
+    EXPECT_EQ(GetFileAttributes(pellidor::test::TestPath("dir")) & 0x10, 0x10u);
+    EXPECT_EQ(GetFileAttributes(file) & 0x02, 0x02u);
+    EXPECT_EQ(GetFileAttributes(pellidor::test::TestPath("dir/none")), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributes(""), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Execute, HookReceivesEveryRequestAndItsAnswerIsReturned)
+{
+    std::vector<ExecuteRequest> seen;
+    SetExecuteHook([&seen](const ExecuteRequest& request) {
+        seen.push_back(request);
+        return SE_ERR_NOASSOC;
+    });
+    EXPECT_EQ(ShellExecute(nullptr, nullptr, "/x/y.txt", "-p", "/x", SW_SHOW), SE_ERR_NOASSOC);
+    SetExecuteHook(nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].verb, "");
+    EXPECT_EQ(seen[0].file, "/x/y.txt");
+    EXPECT_EQ(seen[0].parameters, "-p");
+    EXPECT_EQ(seen[0].directory, "/x");
+    EXPECT_EQ(seen[0].show, SW_SHOW);
+}
+
+TEST(Execute, MissingFilesAndUnknownVerbsFailWithoutStartingAnything)
+{
+    EXPECT_EQ(ShellExecute(nullptr, nullptr, pellidor::test::TestPath("none.txt"), {}, {}, SW_SHOWNORMAL), SE_ERR_FNF);
+    EXPECT_EQ(ShellExecute(nullptr, nullptr, "", {}, {}, SW_SHOWNORMAL), SE_ERR_FNF);
+    const std::string file = pellidor::test::TestPath("a.txt");
+    pellidor::test::WriteFile(file, "x");
+    EXPECT_EQ(ShellExecute(nullptr, "print", file, {}, {}, SW_SHOWNORMAL), SE_ERR_NOASSOC);
+}
+
+TEST(Execute, FolderRequestsGoToTheRegisteredHandlerOnly)
+{
+    const USHORT empty = 0;
+    const auto list = reinterpret_cast<LPCITEMIDLIST>(&empty);
+    EXPECT_LE(ShellExecuteIdList(nullptr, "open", list, "folder", SW_SHOWNORMAL), 32);
+    IdListRequest seen;
+    SetIdListHandler([&seen](const IdListRequest& request) {
+        seen = request;
+        return kExecuteOk;
+    });
+    EXPECT_GT(ShellExecuteIdList(nullptr, "explore", list, "folder", SW_SHOWNORMAL), 32);
+    EXPECT_EQ(seen.verb, "explore");
+    EXPECT_EQ(seen.className, "folder");
+    EXPECT_EQ(seen.idList, list);
+    EXPECT_LE(ShellExecuteIdList(nullptr, "open", nullptr, "folder", SW_SHOWNORMAL), 32);
+    SetIdListHandler(nullptr);
+    EXPECT_LE(ShellExecuteIdList(nullptr, "open", list, "folder", SW_SHOWNORMAL), 32);
+}
