@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 using pellidor::test::ReadFile;
@@ -38,7 +39,16 @@ int OpenInOtherProcess(const std::string& path)
 
 // Every way of opening meets every way of holding: the second open is
 // refused whatever the modes.
-class ExclusiveOpen : public testing::TestWithParam<std::pair<File::Mode, File::Mode>> { };
+using Modes = std::pair<File::Mode, File::Mode>;
+
+class ExclusiveOpen : public testing::TestWithParam<Modes> { };
+
+std::string ModesName(const testing::TestParamInfo<Modes>& param)
+{
+    static const char* const names[] = {"Read", "ReadWrite", "CreateAlways"};
+    return std::string(names[static_cast<int>(param.param.first)]) + "Then"
+        + names[static_cast<int>(param.param.second)];
+}
 
 TEST_P(ExclusiveOpen, SecondOpenInThisProcessFailsUntilTheFirstCloses)
 {
@@ -65,11 +75,7 @@ INSTANTIATE_TEST_SUITE_P(AllModes, ExclusiveOpen,
     testing::Values(std::pair{File::Mode::Read, File::Mode::Read}, std::pair{File::Mode::Read, File::Mode::ReadWrite},
         std::pair{File::Mode::ReadWrite, File::Mode::Read}, std::pair{File::Mode::Read, File::Mode::CreateAlways},
         std::pair{File::Mode::CreateAlways, File::Mode::ReadWrite}),
-    [](const testing::TestParamInfo<std::pair<File::Mode, File::Mode>>& param) {
-        static const char* const names[] = {"Read", "ReadWrite", "CreateAlways"};
-        return std::string(names[static_cast<int>(param.param.first)]) + "Then"
-            + names[static_cast<int>(param.param.second)];
-    });
+    ModesName);
 
 TEST(File, OpenInAnotherProcessFailsWhileHeldAndSucceedsAfter)
 {
@@ -147,6 +153,11 @@ struct OpenFailure {
     File::Mode mode;
     DWORD error;
 };
+
+void PrintTo(const OpenFailure& value, std::ostream* out)
+{
+    *out << value.name;
+}
 
 class FileOpenFailure : public testing::TestWithParam<OpenFailure> { };
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <thread>
 
 namespace sys = platform::system;
@@ -20,6 +21,11 @@ struct ErrorTextCase {
     DWORD error;
     const char* text;
 };
+
+void PrintTo(const ErrorTextCase& value, std::ostream* out)
+{
+    *out << value.error;
+}
 
 class ErrorText : public testing::TestWithParam<ErrorTextCase> { };
 

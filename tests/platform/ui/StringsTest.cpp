@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct InsertCase {
     std::vector<std::string> inserts;
     const char* expected;
 };
+
+void PrintTo(const InsertCase& value, std::ostream* out)
+{
+    *out << '"' << value.pattern << '"';
+}
 
 class FormatInsertsTable : public testing::TestWithParam<InsertCase> { };
 
