@@ -9,6 +9,14 @@ int RunCatdir(const Arguments& arguments);
 int RunRead(const Arguments& arguments);
 int RunDump(const Arguments& arguments);
 int RunFind(const Arguments& arguments);
+int RunShelf(const Arguments& arguments);
+int RunLs(const Arguments& arguments);
+int RunExport(const Arguments& arguments);
+int RunInfo(const Arguments& arguments);
+int RunMkdir(const Arguments& arguments);
+int RunRename(const Arguments& arguments);
+int RunMv(const Arguments& arguments);
+int RunRm(const Arguments& arguments);
 
 const std::vector<Command>& AllCommands()
 {
@@ -21,6 +29,16 @@ const std::vector<Command>& AllCommands()
             "      [--changed | --created | --accessed] [--between \"YYYY-MM-DD HH:MM\" \"YYYY-MM-DD HH:MM\" |\n"
             "      --days N | --months N] [--json]",
             "find catalogued files and folders on the shelf by name, date, type and size", RunFind},
+        {"shelf", "[--json] [SHELF-FOLDER]", "list the catalogs and folders of the shelf or of a shelf folder",
+            RunShelf},
+        {"ls", "[--json] CATALOG [FOLDER]", "list a folder of a catalog (by the catalog's path or name)", RunLs},
+        {"export", "CATALOG FILE", "export a catalog's files to a semicolon-separated text file", RunExport},
+        {"info", "[--json] CATALOG [--name TEXT] [--content TEXT]",
+            "show a catalog's volume facts, or give it a new name and content", RunInfo},
+        {"mkdir", "NAME [SHELF-FOLDER]", "make a new shelf folder", RunMkdir},
+        {"rename", "[--yes] SHELF-FOLDER NEWNAME", "give a shelf folder a new name", RunRename},
+        {"mv", "[--yes] ITEM SHELF-FOLDER", "move a catalog or shelf folder into a shelf folder", RunMv},
+        {"rm", "[--yes] ITEM", "move a catalog or shelf folder to the Trash", RunRm},
     };
     return commands;
 }

@@ -198,6 +198,11 @@ void CShelfItem::AddToStatistics(ItemStatistics& statistics)
         GetChild(i)->AddToStatistics(statistics);
 }
 
+std::string CShelfItem::GetPath()
+{
+    return CatalogFilePath();
+}
+
 int CShelfItem::GetSortGroup()
 {
     return 2;

@@ -1,0 +1,28 @@
+// pellidor export CATALOG FILE: the catalog's export file, byte for byte as
+// the Export command of its context menu writes it.
+
+#include "cli/Commands.h"
+#include "cli/ShelfSupport.h"
+
+#include "items/ExportFile.h"
+
+namespace pellidor::cli {
+
+int RunExport(const Arguments& arguments)
+{
+    if (arguments.size() != 2)
+        return Fail("usage: pellidor export CATALOG FILE", 2);
+    const auto root = OpenShelf();
+    if (!root)
+        return 1;
+    std::string error;
+    const auto catalog = FindCatalog(*root, arguments[0], &error);
+    if (!catalog)
+        return Fail(error);
+    DWORD fileError = 0;
+    if (!catalog->ExportToFile(arguments[1], &fileError))
+        return Fail(FileErrorText(fileError, arguments[1]));
+    return 0;
+}
+
+} // namespace pellidor::cli
