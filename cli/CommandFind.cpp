@@ -25,6 +25,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace pellidor::cli {
@@ -75,7 +76,24 @@ struct FindOptions {
     bool json = false;
 };
 
-// Tab-separated: tabs and line ends inside a text would break the line.
+// The end of `path` within the terminal's width, so that the status line
+// never wraps (a wrapped line could not be cleared with one carriage return).
+std::string FitToTerminal(const std::string& path)
+{
+    winsize size{};
+    const std::size_t columns
+        = ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 8 ? size.ws_col : std::size_t{80};
+    if (path.size() < columns)
+        return path;
+    std::size_t start = path.size() - (columns - 4);
+    // Not inside a UTF-8 sequence.
+    while (start < path.size() && (static_cast<unsigned char>(path[start]) & 0xC0) == 0x80)
+        ++start;
+    return "..." + path.substr(start);
+}
+
+// Tab-separated: tabs and line ends inside a text would break the line. A
+// name's backslashes stay as they are: "In Folder" uses them between names.
 std::string TsvField(const std::string& text)
 {
     std::string out;
@@ -183,7 +201,8 @@ public:
         ClearStatusLocked();
         if (path_.empty())
             return;
-        std::fprintf(stderr, "%s", path_.c_str());
+        const std::string shown = FitToTerminal(path_);
+        std::fwrite(shown.data(), 1, shown.size(), stderr);
         std::fflush(stderr);
         statusShown_ = true;
     }
