@@ -1,0 +1,163 @@
+// Reading catalogs and rewriting their headers: version-1 conversion, the
+// text setters, exclusive opens.
+
+#include "catalog/CatFile.h"
+#include "platform/ui/Icon.h"
+#include "tests/catalog/CatalogFixture.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <cstring>
+
+namespace pellidor::test {
+namespace {
+
+// A version-1 catalog as older writers made it: the 424-byte header, an
+// empty icon block, and a root list with one file.
+std::string Version1Catalog()
+{
+    std::string bytes(424, '\0');
+    bytes[0] = 'P';
+    bytes[1] = 'D';
+    bytes[2] = 1;
+    bytes[3] = 7; // reserved, must read as 0
+    const auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put32(12, 424);
+    put32(16, 0xCAFEF00D);
+    put32(20, 900000000);
+    std::memcpy(&bytes[48], "OLDLABEL", 8);
+    std::memcpy(&bytes[60], "TWELVECHARSX", 12); // fills its field, no NUL
+    std::memcpy(&bytes[72], "FAT", 3);
+    std::memcpy(&bytes[81], "old content", 11);
+    bytes.append(16, '\0'); // four empty image records
+    put32(8, static_cast<std::uint32_t>(bytes.size()));
+    bytes.append("\x01\x00\x00\x00", 4);
+    std::string entry(20, '\0');
+    entry[16] = 42;
+    bytes += entry + '\x05' + "a.txt";
+    return bytes;
+}
+
+using CatFileReadTest = CatalogTest;
+
+TEST_F(CatFileReadTest, Version1CatalogOpensWithItsTextsInTheirPlaces)
+{
+    const std::string path = TestPath("old.pld");
+    WriteFile(path, Version1Catalog());
+    {
+        CCatFile file;
+        ASSERT_TRUE(file.Open(path, CCatFile::OpenMode::Read));
+        EXPECT_EQ(file.Header().Version, 2);
+        EXPECT_EQ(file.Header().Reserved1, 0);
+        EXPECT_EQ(file.GetVolumeSerial(), 0xCAFEF00Du);
+        EXPECT_EQ(file.GetCatalogTime(), 900000000);
+        EXPECT_EQ(file.GetVolumeLabel(), "OLDLABEL");
+        EXPECT_EQ(file.GetUserName(), "TWELVECHARSX");
+        EXPECT_EQ(file.GetFileSystemName(), "FAT");
+        EXPECT_EQ(file.GetContent(), "old content");
+        EXPECT_EQ(file.GetDriveType(), 0u);
+    }
+    const auto root = ReadList(path, kRootList);
+    ASSERT_EQ(root.size(), 1u);
+    EXPECT_STREQ(root[0].Name, "a.txt");
+    EXPECT_EQ(root[0].Size, 42u);
+}
+
+TEST_F(CatFileReadTest, Version1CatalogIsNotRewrittenInPlace)
+{
+    const std::string path = TestPath("old.pld");
+    const std::string original = Version1Catalog();
+    WriteFile(path, original);
+    CCatFile file;
+    ASSERT_TRUE(file.Open(path, CCatFile::OpenMode::Update));
+    file.SetUserName("new name");
+    EXPECT_FALSE(file.WriteHeader());
+    EXPECT_EQ(ReadFile(path), original);
+}
+
+TEST_F(CatFileReadTest, HeaderChangesAreWrittenBackAndTextsAreCutAt255)
+{
+    Make("a.txt", "x");
+    const std::string catalog = CreateCatalog(tree_);
+    const std::string before = ReadFile(catalog);
+    {
+        CCatFile file;
+        ASSERT_TRUE(file.Open(catalog, CCatFile::OpenMode::Update));
+        file.SetUserName(std::string(300, 'u'));
+        file.SetContent("about this disc");
+        ASSERT_TRUE(file.WriteHeader());
+    }
+    CCatFile file;
+    ASSERT_TRUE(file.Open(catalog, CCatFile::OpenMode::Read));
+    EXPECT_EQ(file.GetUserName(), std::string(255, 'u'));
+    EXPECT_EQ(file.Header().UserName[255], '\0');
+    EXPECT_EQ(file.GetContent(), "about this disc");
+    EXPECT_EQ(file.GetVolumeLabel(), "MYDISC");
+    // Only the header changed.
+    const std::string after = ReadFile(catalog);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(kHeaderSize), before.substr(kHeaderSize));
+}
+
+TEST_F(CatFileReadTest, WriteHeaderNeedsUpdateMode)
+{
+    Make("a.txt", "x");
+    const std::string catalog = CreateCatalog(tree_);
+    CCatFile file;
+    ASSERT_TRUE(file.Open(catalog, CCatFile::OpenMode::Read));
+    file.SetContent("x");
+    EXPECT_FALSE(file.WriteHeader());
+}
+
+TEST_F(CatFileReadTest, SecondOpenFailsWhileTheFirstObjectLives)
+{
+    Make("a.txt", "x");
+    const std::string catalog = CreateCatalog(tree_);
+    {
+        CCatFile first;
+        ASSERT_TRUE(first.Open(catalog, CCatFile::OpenMode::Read));
+        CCatFile second;
+        EXPECT_FALSE(second.Open(catalog, CCatFile::OpenMode::Read));
+        EXPECT_TRUE(ReadList(catalog, kRootList).empty());
+    }
+    CCatFile again;
+    EXPECT_TRUE(again.Open(catalog, CCatFile::OpenMode::Update));
+}
+
+TEST_F(CatFileReadTest, ReadFirstRefusesWhatIsNoList)
+{
+    Make("a.txt", "x");
+    const std::string catalog = CreateCatalog(tree_);
+    CCatFile file;
+    file.SetPath(catalog);
+    CatRecord record;
+    EXPECT_FALSE(file.ReadFirst(kRootList, nullptr));
+    EXPECT_FALSE(file.ReadFirst(kNoList, &record));
+    EXPECT_FALSE(file.ReadFirst(0, &record));
+    EXPECT_TRUE(file.ReadFirst(kRootList, &record));
+    EXPECT_STREQ(record.Name, "a.txt");
+    EXPECT_FALSE(file.ReadNext(&record));
+}
+
+TEST_F(CatFileReadTest, IconsReadBackAtTheirSizes)
+{
+    Make("a.txt", "x");
+    const std::string catalog = CreateCatalog(tree_);
+    CCatFile file;
+    file.SetPath(catalog);
+    HICON large = nullptr;
+    HICON small = nullptr;
+    ASSERT_TRUE(file.ReadIcons(&large, &small));
+    if (large == nullptr)
+        GTEST_SKIP() << "no icon theme installed";
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(large->colour.size(), QSize(32, 32));
+    EXPECT_EQ(small->mask.size(), QSize(16, 16));
+    platform::ui::DestroyIcon(large);
+    platform::ui::DestroyIcon(small);
+}
+
+} // namespace
+} // namespace pellidor::test
