@@ -1,0 +1,192 @@
+// The shelf's commands, run as a user runs them, without a terminal.
+
+#include "items/ShelfItem.h"
+#include "tests/items/ShelfTestCatalogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <filesystem>
+
+using namespace pellidor;
+using namespace pellidor::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPatienceMs = 60000; // only a hung program ever waits this long
+
+struct Run {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Run Pellidor(const std::vector<std::string>& arguments)
+{
+    QStringList list;
+    for (const auto& argument : arguments)
+        list << QString::fromStdString(argument);
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(QString::fromStdString(BinDirectory() + "/pellidor"), list);
+    if (!process.waitForFinished(kPatienceMs))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+        process.readAllStandardError().toStdString()};
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = text.find('\n', begin);
+        lines.push_back(text.substr(begin, end - begin));
+        if (end == std::string::npos)
+            break;
+        begin = end + 1;
+    }
+    return lines;
+}
+
+// A failure says so in one line and a non-zero status.
+void ExpectOneLineError(const Run& run, const std::string& containing)
+{
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_NE(run.err.find(containing), std::string::npos) << run.err;
+}
+
+class ShelfCommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        catDir = TestPath("Pellidor");
+        fs::create_directories(catDir + "/Music");
+        SetCatDir("", catDir);
+        TestVolume volume;
+        volume.userName = "Holiday";
+        volume.content = "Photos";
+        volume.totalBytes = 1073741825;
+        holiday = WriteCatalog(catDir + "/a.pld", volume,
+            {File("b.txt", 3000000000u), Folder("Docs", {Folder("Sub", {File("deep.txt", 1)}), File("a.doc", 7)}),
+                File("A.txt", 1)});
+        volume.userName = "Music CD";
+        WriteCatalog(catDir + "/Music/m.pld", volume, {});
+    }
+
+    std::string catDir;
+    std::string holiday;
+};
+
+TEST_F(ShelfCommandsTest, ShelfListsItsSevenColumnsFoldersFirst)
+{
+    const Run run = Pellidor({"shelf"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Name\tOriginal\tType\tTotal Size\tFree Space\tDate\tContent");
+    EXPECT_EQ(lines[1], "Music\t\t\t\t\t\t");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "Holiday");
+    EXPECT_NE(lines[2].find("\tCDROM\t1024 MB\t"), std::string::npos);
+
+    const Run inner = Pellidor({"shelf", "--json", "Music"});
+    ASSERT_EQ(inner.status, 0) << inner.err;
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(inner.out)).array();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toObject()[QStringLiteral("Name")].toString(), QStringLiteral("Music CD"));
+}
+
+TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
+{
+    const Run run = Pellidor({"ls", "Holiday"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Name\tTotal Size\tType\tDate\tAttribute");
+    EXPECT_EQ(lines[1].substr(0, 5), "Docs\t");
+    EXPECT_EQ(lines[2].substr(0, 6), "A.txt\t");
+    EXPECT_EQ(lines[3].substr(0, 6), "b.txt\t");
+    EXPECT_NE(lines[3].find("\t2.929.688 KB\t"), std::string::npos);
+
+    for (const std::string folder : {"Docs\\Sub", "docs/sub", "/Docs/Sub/"}) {
+        const Run sub = Pellidor({"ls", holiday, folder});
+        ASSERT_EQ(sub.status, 0) << sub.err;
+        EXPECT_EQ(Lines(sub.out).size(), 2u) << folder;
+    }
+    ExpectOneLineError(Pellidor({"ls", "Holiday", "Docs/None"}), "Docs/None");
+    ExpectOneLineError(Pellidor({"ls", "Nothing"}), "Nothing");
+}
+
+TEST_F(ShelfCommandsTest, ExportIsTheFileTheExportCommandWrites)
+{
+    const std::string out = TestPath("out.txt");
+    const Run run = Pellidor({"export", "Holiday", out});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string expected = TestPath("expected.txt");
+    const auto item = platform::com::MakeCom<CShelfItem>(AsIdList(ShellRootIdList()), FindDataFor(holiday));
+    ASSERT_TRUE(item->ExportToFile(expected, nullptr));
+    EXPECT_EQ(ReadFile(out), ReadFile(expected));
+    EXPECT_NE(ReadFile(out).find("\"b.txt\";\"3000000000\""), std::string::npos);
+
+    ExpectOneLineError(Pellidor({"export", "Holiday", TestRoot() + "/no/such/dir.txt"}), "invalid path");
+}
+
+TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
+{
+    Run run = Pellidor({"info", "Holiday", "--name", "Summer", "--content", "Beach"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Name\tSummer\n"), std::string::npos);
+    EXPECT_NE(run.out.find("Content\tBeach\n"), std::string::npos);
+    EXPECT_NE(run.out.find("Serial\t12345678\n"), std::string::npos);
+    run = Pellidor({"info", "--json", "Summer"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].toObject()[QStringLiteral("Path")].toString().toStdString(), holiday);
+    EXPECT_EQ(rows[0].toObject()[QStringLiteral("Total Bytes")].toString(), QStringLiteral("1073741825"));
+}
+
+TEST_F(ShelfCommandsTest, NameOfSeveralCatalogsIsAnErrorListingThem)
+{
+    TestVolume volume;
+    volume.userName = "Holiday";
+    const std::string twin = WriteCatalog(catDir + "/Music/twin.pld", volume, {});
+    const Run run = Pellidor({"ls", "Holiday"});
+    ExpectOneLineError(run, "2 catalogs");
+    EXPECT_NE(run.err.find(holiday), std::string::npos);
+    EXPECT_NE(run.err.find(twin), std::string::npos);
+    EXPECT_EQ(Pellidor({"ls", "Music/Holiday"}).status, 0);
+}
+
+TEST_F(ShelfCommandsTest, FileOperationsWorkAndRefuseWithoutATerminal)
+{
+    EXPECT_EQ(Pellidor({"mkdir", "Films"}).status, 0);
+    EXPECT_TRUE(fs::is_directory(catDir + "/Films"));
+    ExpectOneLineError(Pellidor({"mkdir", "../Escaped"}), "syntax is incorrect");
+    ExpectOneLineError(Pellidor({"mkdir", "Films"}), "already exists");
+    EXPECT_FALSE(fs::exists(TestPath("Escaped")));
+
+    EXPECT_EQ(Pellidor({"rename", "Films", "Movies"}).status, 0);
+    EXPECT_TRUE(fs::is_directory(catDir + "/Movies"));
+    ExpectOneLineError(Pellidor({"rename", "Movies", "../Escaped"}), "syntax is incorrect");
+
+    EXPECT_EQ(Pellidor({"mv", "Holiday", "Movies"}).status, 0);
+    EXPECT_TRUE(fs::exists(catDir + "/Movies/a.pld"));
+    ExpectOneLineError(Pellidor({"mv", "Movies", "Movies"}), "inside");
+
+    // Deleting asks first: without a terminal the answer is no.
+    ExpectOneLineError(Pellidor({"rm", "Movies"}), "--yes");
+    EXPECT_TRUE(fs::exists(catDir + "/Movies/a.pld"));
+    EXPECT_EQ(Pellidor({"rm", "--yes", "Movies/Holiday"}).status, 0);
+    EXPECT_FALSE(fs::exists(catDir + "/Movies/a.pld"));
+    EXPECT_TRUE(fs::exists(TestRoot() + "/data/Trash/files/a.pld"));
+    ExpectOneLineError(Pellidor({"rm", "--yes", "Nowhere"}), "Nowhere");
+}
+
+} // namespace
