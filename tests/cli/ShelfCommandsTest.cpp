@@ -20,13 +20,13 @@ namespace {
 
 constexpr int kPatienceMs = 60000; // only a hung program ever waits this long
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
 };
 
-Run Pellidor(const std::vector<std::string>& arguments)
+Outcome Pellidor(const std::vector<std::string>& arguments)
 {
     QStringList list;
     for (const auto& argument : arguments)
@@ -55,7 +55,7 @@ std::vector<std::string> Lines(const std::string& text)
 }
 
 // A failure says so in one line and a non-zero status.
-void ExpectOneLineError(const Run& run, const std::string& containing)
+void ExpectOneLineError(const Outcome& run, const std::string& containing)
 {
     EXPECT_NE(run.status, 0);
     EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(ShelfCommandsTest, ShelfListsItsSevenColumnsFoldersFirst)
 {
-    const Run run = Pellidor({"shelf"});
+    const Outcome run = Pellidor({"shelf"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 3u);
@@ -95,7 +95,7 @@ TEST_F(ShelfCommandsTest, ShelfListsItsSevenColumnsFoldersFirst)
     EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "Holiday");
     EXPECT_NE(lines[2].find("\tCDROM\t1024 MB\t"), std::string::npos);
 
-    const Run inner = Pellidor({"shelf", "--json", "Music"});
+    const Outcome inner = Pellidor({"shelf", "--json", "Music"});
     ASSERT_EQ(inner.status, 0) << inner.err;
     const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(inner.out)).array();
     ASSERT_EQ(rows.size(), 1);
@@ -104,7 +104,7 @@ TEST_F(ShelfCommandsTest, ShelfListsItsSevenColumnsFoldersFirst)
 
 TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
 {
-    const Run run = Pellidor({"ls", "Holiday"});
+    const Outcome run = Pellidor({"ls", "Holiday"});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 4u);
@@ -115,7 +115,7 @@ TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
     EXPECT_NE(lines[3].find("\t2.929.688 KB\t"), std::string::npos);
 
     for (const std::string folder : {"Docs\\Sub", "docs/sub", "/Docs/Sub/"}) {
-        const Run sub = Pellidor({"ls", holiday, folder});
+        const Outcome sub = Pellidor({"ls", holiday, folder});
         ASSERT_EQ(sub.status, 0) << sub.err;
         EXPECT_EQ(Lines(sub.out).size(), 2u) << folder;
     }
@@ -126,7 +126,7 @@ TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
 TEST_F(ShelfCommandsTest, ExportIsTheFileTheExportCommandWrites)
 {
     const std::string out = TestPath("out.txt");
-    const Run run = Pellidor({"export", "Holiday", out});
+    const Outcome run = Pellidor({"export", "Holiday", out});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected = TestPath("expected.txt");
     const auto item = platform::com::MakeCom<CShelfItem>(AsIdList(ShellRootIdList()), FindDataFor(holiday));
@@ -139,7 +139,7 @@ TEST_F(ShelfCommandsTest, ExportIsTheFileTheExportCommandWrites)
 
 TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
 {
-    Run run = Pellidor({"info", "Holiday", "--name", "Summer", "--content", "Beach"});
+    Outcome run = Pellidor({"info", "Holiday", "--name", "Summer", "--content", "Beach"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Name\tSummer\n"), std::string::npos);
     EXPECT_NE(run.out.find("Content\tBeach\n"), std::string::npos);
@@ -157,7 +157,7 @@ TEST_F(ShelfCommandsTest, NameOfSeveralCatalogsIsAnErrorListingThem)
     TestVolume volume;
     volume.userName = "Holiday";
     const std::string twin = WriteCatalog(catDir + "/Music/twin.pld", volume, {});
-    const Run run = Pellidor({"ls", "Holiday"});
+    const Outcome run = Pellidor({"ls", "Holiday"});
     ExpectOneLineError(run, "2 catalogs");
     EXPECT_NE(run.err.find(holiday), std::string::npos);
     EXPECT_NE(run.err.find(twin), std::string::npos);
