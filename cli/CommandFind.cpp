@@ -4,6 +4,7 @@
 // Ctrl-C stops the worker and leaves what was found printed.
 
 #include "cli/Commands.h"
+#include "cli/ShelfSupport.h"
 
 #include "items/ShelfFolder.h"
 #include "platform/com/ComPtr.h"
@@ -375,39 +376,6 @@ std::optional<std::string> ParseArguments(const Arguments& arguments, FindOption
     return std::nullopt;
 }
 
-// The shelf root, as the shell has it: no own list, an empty root list.
-ComPtr<CShelfFolder> MakeShelfRoot()
-{
-    auto root = platform::com::MakeCom<CShelfFolder>();
-    const BYTE emptyList[2] = {0, 0};
-    if (FAILED(root->Initialize(reinterpret_cast<LPCITEMIDLIST>(emptyList))))
-        return {};
-    return root;
-}
-
-// A shelf folder by its names below the root, "/" or "\" separated.
-ComPtr<CShelfFolder> FindShelfFolder(ComPtr<CShelfFolder> folder, const std::string& path)
-{
-    std::size_t begin = 0;
-    while (folder && begin < path.size()) {
-        const std::size_t end = std::min(path.find_first_of("/\\", begin), path.size());
-        const std::string name = path.substr(begin, end - begin);
-        begin = end + 1;
-        if (name.empty())
-            continue;
-        ComPtr<CShelfFolder> next;
-        if (folder->LoadChildren(false)) {
-            for (int i = 0; i < folder->GetChildCount() && !next; ++i) {
-                auto* child = dynamic_cast<CShelfFolder*>(folder->GetChild(i));
-                if (child != nullptr && child->GetName() == name)
-                    next = ComPtr<CShelfFolder>::AddRefed(child);
-            }
-        }
-        folder = std::move(next);
-    }
-    return folder;
-}
-
 } // namespace
 
 int RunFind(const Arguments& arguments)
@@ -416,12 +384,13 @@ int RunFind(const Arguments& arguments)
     if (const auto error = ParseArguments(arguments, options))
         return Fail("find: " + *error, 2);
 
-    ComPtr<CShelfFolder> root = MakeShelfRoot();
+    const ComPtr<CShelfFolder> root = OpenShelf();
     if (!root)
-        return Fail("find: the shelf cannot be opened");
-    options.criteria.LookIn = FindShelfFolder(root, options.shelfFolder);
+        return 1;
+    std::string error;
+    options.criteria.LookIn = FindShelfFolder(*root, options.shelfFolder, &error);
     if (!options.criteria.LookIn)
-        return Fail("find: there is no shelf folder '" + options.shelfFolder + "'; see 'pellidor shelf'");
+        return Fail("find: " + error + "; see 'pellidor shelf'");
 
     // The walk makes and frees every folder's children. By default the
     // allocator hands freed memory back to the kernel after each large folder
