@@ -223,7 +223,8 @@ namespace {
 std::unique_ptr<BYTE[]> Exact(const std::vector<BYTE>& bytes)
 {
     auto block = std::make_unique<BYTE[]>(std::max<std::size_t>(bytes.size(), 1));
-    std::memcpy(block.get(), bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(block.get(), bytes.data(), bytes.size());
     return block;
 }
 
