@@ -5,6 +5,8 @@
 #include "module/Settings.h"
 #include "platform/com/Memory.h"
 #include "platform/registry/Registry.h"
+#include "platform/system/Module.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -88,4 +90,13 @@ TEST(Settings, LiveUnderTheModulesKeyEvenInAProgram)
     ASSERT_EQ(key.SetDword("C00", 100), 0);
     platform::registry::Key check;
     EXPECT_EQ(check.Open(platform::registry::Hive::CurrentUser, "Software\\Pellidor\\CatView"), 0);
+}
+
+TEST(Settings, InsideALibraryTheLibrarysNameIsTheModuleName)
+{
+    platform::system::Library probe(pellidor::test::BinDirectory() + "/SettingsProbe.so");
+    ASSERT_TRUE(probe.IsLoaded()) << probe.Error();
+    auto* key = reinterpret_cast<const char* (*)()>(probe.Symbol("ProbeCatViewSettingsKey"));
+    ASSERT_NE(key, nullptr);
+    EXPECT_STREQ(key(), "Software\\SettingsProbe\\CatView");
 }
