@@ -209,10 +209,12 @@ TEST_F(SearchWalkTest, EveryFolderOfACatalogIsSearchedAndMatchingFoldersAreResul
     ASSERT_EQ(owner.results.size(), 4u);
     for (const auto& result : owner.results) {
         const std::string name = result->GetName();
-        if (name == "match_dir")
+        if (name == "match_dir") {
             EXPECT_TRUE(result->IsFolder());
-        if (name == "match3.txt")
+        }
+        if (name == "match3.txt") {
             EXPECT_EQ(result->GetFolderText(), "docs\\match_dir");
+        }
     }
 }
 
