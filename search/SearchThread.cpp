@@ -5,6 +5,9 @@
 #include "namespace/CatFolder.h"
 #include "search/SearchOwner.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 #include <vector>
 
 namespace pellidor {
@@ -24,6 +27,16 @@ void CSearchThread::Setup(ISearchOwner* owner, const SearchCriteria& criteria)
 {
     owner_ = owner;
     criteria_ = criteria;
+}
+
+void CSearchThread::WaitProcessingEvents()
+{
+    // In slices rather than until finished(): that signal is emitted just
+    // before the thread counts as finished, so a loop ended by it could
+    // still find the thread running and wait for good.
+    constexpr int kSliceMs = 20;
+    while (!wait(QDeadlineTimer(kSliceMs)))
+        QCoreApplication::processEvents();
 }
 
 void CSearchThread::run()

@@ -37,6 +37,12 @@ public:
     // posted: what the thread runs.
     void Walk();
 
+    // The owner's wait for the worker's end (after setting its stop flag):
+    // the calling thread keeps handling its events meanwhile, so a result
+    // the worker is handing over synchronously, or a repaint, completes and
+    // the two threads never wait for each other.
+    void WaitProcessingEvents();
+
 protected:
     void run() override;
 

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QMetaObject>
 
 #include <algorithm>
 #include <atomic>
@@ -117,6 +119,57 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool held_ = false;
+};
+
+// An owner like the dialog: results are inserted on the owner's thread
+// through a blocking call, and the owner's thread is told when the worker is
+// about to make one.
+class BlockingOwner final : public QObject, public ISearchOwner {
+public:
+    bool IsStopRequested() const override { return stop.load(); }
+    void SetPathText(const std::string&) override { }
+    bool MatchesCriteria(const SearchCriteria& criteria, CCatItem& item) override
+    {
+        return pellidor::MatchesCriteria(criteria, item);
+    }
+    bool AddResult(CCatItem& item) override
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            inserting_ = true;
+        }
+        changed_.notify_all();
+        bool inserted = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this, &item, &inserted] {
+                if (!stop.load()) {
+                    names.push_back(item.GetName());
+                    inserted = true;
+                }
+            },
+            Qt::BlockingQueuedConnection);
+        return inserted;
+    }
+    void PostEndOfSearch() override
+    {
+        QMetaObject::invokeMethod(
+            this, [this] { ++ends; }, Qt::QueuedConnection);
+    }
+    bool WaitUntilInserting()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, [this] { return inserting_; });
+    }
+
+    std::atomic<bool> stop{false};
+    std::vector<std::string> names; // owner's thread only
+    int ends = 0; // owner's thread only
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool inserting_ = false;
 };
 
 // A shelf in the test's directory: its catalog directory named by the CatDir
@@ -307,6 +360,29 @@ TEST_F(SearchWalkTest, StopKeepsTheResultsSoFarEndsTheWorkerAndClearsThePath)
     EXPECT_EQ(owner.ends, 1);
     EXPECT_EQ(owner.paths.back(), "");
     EXPECT_LT(owner.tested, 2000 / 2);
+}
+
+// The worker is inside a synchronous insertion on the owner's thread when the
+// owner stops it and waits: the wait must serve that insertion, or both
+// threads wait for each other for good.
+TEST_F(SearchWalkTest, StoppingWhileAResultIsBeingInsertedDoesNotDeadlock)
+{
+    for (int i = 0; i < 100; ++i)
+        MakeEntry("v1", "hit" + std::to_string(i));
+    MakeCatalog("v1", "v1.pld");
+
+    BlockingOwner owner;
+    CSearchThread worker;
+    worker.Setup(&owner, Criteria("hit", ShelfRoot()));
+    worker.start();
+    ASSERT_TRUE(owner.WaitUntilInserting());
+    owner.stop = true;
+    worker.WaitProcessingEvents();
+
+    EXPECT_TRUE(worker.isFinished());
+    EXPECT_LE(owner.names.size(), 1u);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.ends, 1);
 }
 
 TEST_F(SearchWalkTest, TheSearchKeepsTheCriteriaItStartedWith)
