@@ -23,7 +23,7 @@ namespace {
 constexpr long kMsdosMagic = 0x4d44;
 constexpr long kExfatMagic = 0x2011BAB0;
 // One getdents64 call fills this much; it is held only while a listing runs.
-constexpr std::size_t kBufferBytes = 32 * 1024;
+constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr DWORD kDosBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
     | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
 constexpr unsigned kStatxMask
@@ -92,7 +92,8 @@ struct DirectoryListing::State {
     int fd = -1;
     bool fatFamily = false;
     bool ended = false;
-    std::vector<char> buffer;
+    // Not zero-filled: getdents64 writes what is read.
+    std::unique_ptr<char[]> buffer;
     std::size_t used = 0;
     std::size_t position = 0;
     DWORD lastError = 0;
@@ -116,7 +117,7 @@ struct DirectoryListing::State {
             ::close(fd);
         fd = -1;
         ended = false;
-        buffer = {};
+        buffer.reset();
         used = position = 0;
     }
 
@@ -126,22 +127,22 @@ struct DirectoryListing::State {
         while (position >= used) {
             if (ended || fd < 0)
                 return nullptr;
-            if (buffer.empty())
-                buffer.resize(kBufferBytes);
-            const long count = ::syscall(SYS_getdents64, fd, buffer.data(), buffer.size());
+            if (!buffer)
+                buffer = std::make_unique_for_overwrite<char[]>(kBufferBytes);
+            const long count = ::syscall(SYS_getdents64, fd, buffer.get(), kBufferBytes);
             if (count < 0 && errno == EINTR)
                 continue;
             if (count <= 0) {
                 lastError = count < 0 ? ErrorFromErrno(errno) : 0;
                 ended = true;
-                buffer = {}; // the children walked after this listing need none of it
+                buffer.reset(); // the children walked after this listing need none of it
                 used = position = 0;
                 return nullptr;
             }
             used = static_cast<std::size_t>(count);
             position = 0;
         }
-        const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer.data() + position);
+        const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer.get() + position);
         position += entry->d_reclen;
         return entry;
     }
