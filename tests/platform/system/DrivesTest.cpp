@@ -5,6 +5,7 @@
 #include "platform/shell/DriveIcon.h"
 #include "platform/system/DirectoryListing.h"
 #include "platform/system/DriveTable.h"
+#include "platform/system/DriveWatcher.h"
 #include "platform/system/Errors.h"
 #include "platform/system/MountTable.h"
 #include "tests/support/TestEnvironment.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSignalSpy>
 
 #include <algorithm>
 #include <climits>
@@ -189,6 +191,18 @@ TEST(DirectoryListingTest, ListsEntriesWithoutDotsAndNeverFollowsALinkIntoAFolde
     DirectoryListing missing;
     EXPECT_FALSE(missing.Open(dir + "/missing"));
     EXPECT_EQ(missing.LastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(DrivesTest, WatcherTellsWhenADriveGetsItsMedium)
+{
+    DriveWatcher watcher;
+    QSignalSpy arrived(&watcher, &DriveWatcher::VolumeArrived);
+    QDir().mkpath(QString::fromStdString(TestRoot() + "/cd"));
+    WriteFile(TestRoot() + "/drives.table",
+        stick_ + "\t2\tSTICK\tABCD1234\tFAT32\t1000\t400\t1\n" + TestRoot() + "/cd\t5\tDISC\t0\t\t0\t0\t1\n");
+    ASSERT_TRUE(arrived.wait(5000));
+    ASSERT_EQ(arrived.count(), 1);
+    EXPECT_EQ(arrived.at(0).at(0).toString().toStdString(), TestRoot() + "/cd");
 }
 
 } // namespace
