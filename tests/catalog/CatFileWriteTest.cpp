@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -315,6 +316,32 @@ TEST_F(CatFileWriteTest, AFolderOfTheDriveReadsWithItsOwnNameAsLabel)
         EXPECT_EQ(file.GetDriveType(), 5u);
     }
     EXPECT_EQ(ReadList(catalog, kRootList).size(), 1u);
+}
+
+TEST_F(CatFileWriteTest, AFolderMetAgainBelowItselfIsListedButNotWalkedAgain)
+{
+    Make("a/file.txt", "x");
+    const std::string loop = Make("a/loop/");
+    // The tree's root mounted again inside itself: a loop only a walk that
+    // knows its path can leave.
+    if (mount(tree_.c_str(), loop.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "bind mounts need privileges this run does not have";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{loop};
+    RecordingProgress progress;
+    const std::string catalog = CreateCatalog(tree_, progress);
+    ASSERT_FALSE(catalog.empty());
+    const auto a = ReadList(catalog, ReadList(catalog, kRootList)[0].Size);
+    ASSERT_EQ(a.size(), 2u);
+    for (const auto& entry : a) {
+        if (std::string(entry.Name) == "loop") {
+            EXPECT_TRUE(entry.IsFolder());
+            EXPECT_EQ(entry.Size, kNoList);
+        }
+    }
+    EXPECT_EQ(progress.paths.size(), 2u) << "the root and a, nothing below the loop";
 }
 
 } // namespace
