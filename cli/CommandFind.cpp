@@ -289,6 +289,16 @@ std::optional<std::int32_t> ParseTime(const std::string& text)
     return static_cast<std::int32_t>(seconds);
 }
 
+// The one name text, as the dialog makes it: "*TEXT*". False for a second.
+bool TakeText(const std::string& text, SearchCriteria& criteria, bool& haveText)
+{
+    if (haveText)
+        return false;
+    criteria.NamePattern = MakeNamePattern(text);
+    haveText = true;
+    return true;
+}
+
 // Parses the arguments into `options`; the error text when one is wrong.
 std::optional<std::string> ParseArguments(const Arguments& arguments, FindOptions& options)
 {
@@ -297,12 +307,16 @@ std::optional<std::string> ParseArguments(const Arguments& arguments, FindOption
     bool haveSize = false;
     bool haveKind = false;
     bool haveRange = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const auto value = [&](std::size_t ahead = 1) -> const std::string* {
             return i + ahead < arguments.size() ? &arguments[i + ahead] : nullptr;
         };
-        if (argument == "--json") {
+        if (optionsEnded) {
+            if (!TakeText(argument, criteria, haveText))
+                return "give one name text; quote it if it holds blanks";
+        } else if (argument == "--json") {
             options.json = true;
         } else if (argument == "--no-subfolders") {
             criteria.IncludeSubfolders = false;
@@ -361,13 +375,12 @@ std::optional<std::string> ParseArguments(const Arguments& arguments, FindOption
             criteria.ToDate = *to;
             haveRange = true;
             i += 2;
+        } else if (argument == "--") {
+            optionsEnded = true; // a text that begins with "-" may follow
         } else if (argument.size() > 1 && argument.front() == '-') {
             return "unknown option '" + argument + "'; see 'pellidor --help'";
-        } else {
-            if (haveText)
-                return "give one name text; quote it if it holds blanks";
-            criteria.NamePattern = MakeNamePattern(argument);
-            haveText = true;
+        } else if (!TakeText(argument, criteria, haveText)) {
+            return "give one name text; quote it if it holds blanks";
         }
     }
     if (haveKind && !haveRange)

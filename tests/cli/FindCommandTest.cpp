@@ -188,6 +188,7 @@ TEST_F(FindCommandTest, OptionsSetTheCriteria)
     MakeEntry("disc", "large.HTML", 5000, "2020-03-12 09:30");
     MakeEntry("disc", "other.txt", 3000, "2020-03-11 00:00");
     MakeEntry("disc", "README", 0, "2021-01-01 00:00");
+    MakeEntry("disc", "-dash", 0, "2021-01-01 00:00");
     MakeCatalog("disc", "disc.pld");
     MakeEntry("inner", "inner.htm", 10, "2020-03-10 12:00");
     MakeCatalog("inner", "Sub/inner.pld");
@@ -198,14 +199,15 @@ TEST_F(FindCommandTest, OptionsSetTheCriteria)
     EXPECT_EQ(Names(Find({"--in", "Sub"}).out), (NameList{"inner.htm"}));
     EXPECT_EQ(Names(Find({"--type", ".*", "--min", "3"}).out), (NameList{"large.HTML"}));
     EXPECT_EQ(Names(Find({"--type", ".*", "--min", "2"}).out), (NameList{"large.HTML", "other.txt"}));
-    EXPECT_EQ(Names(Find({"--max", "0"}).out), (NameList{"README"}));
+    EXPECT_EQ(Names(Find({"--max", "0"}).out), (NameList{"-dash", "README"}));
+    EXPECT_EQ(Names(Find({"--", "-DA"}).out), (NameList{"-dash"}));
     EXPECT_EQ(Names(Find({"--changed", "--between", "2020-03-10 12:00", "2020-03-11 00:00"}).out),
         (NameList{"inner.htm", "other.txt", "small.htm"}));
     EXPECT_EQ(
         Names(Find({"--between", "2020-03-10 12:01", "2020-03-12 09:30"}).out), (NameList{"large.HTML", "other.txt"}));
     // Everything here is years old; the folder-less volume root has no date.
     EXPECT_EQ(Names(Find({"--days", "30"}).out), NameList{});
-    EXPECT_EQ(Names(Find({"--accessed", "--months", "999"}).out).size(), 5u);
+    EXPECT_EQ(Names(Find({"--accessed", "--months", "999"}).out).size(), 6u);
 }
 
 // Every bad value: one line on stderr, nothing on stdout, a failing status.
@@ -218,7 +220,7 @@ TEST_F(FindCommandTest, BadOptionValuesAreRefusedInOneLine)
         {"--between", "2020-01-01 00:00"}, {"--between", "2020-13-01 00:00", "2020-12-01 00:00"},
         {"--between", "2020-02-01 00:00", "2020-01-01 00:00"}, {"--days", "1", "--months", "1"}, {"--changed"},
         {"--created", "--accessed", "--days", "1"}, {"--type", ""}, {"--type", ".a;;.b"}, {"--type", ".a;"}, {"--in"},
-        {"--in", "No Such Folder"}, {"--bogus"}, {"one", "two"}};
+        {"--in", "No Such Folder"}, {"--bogus"}, {"one", "two"}, {"one", "--", "two"}};
     for (const auto& arguments : cases) {
         const FindRun run = Find(arguments);
         std::string shown;
