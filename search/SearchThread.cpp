@@ -65,11 +65,18 @@ void CSearchThread::SearchShelfFolder(CShelfFolder& folder)
     // The count is read again at every step.
     for (int i = 0; i < folder.GetChildCount(); ++i) {
         CCatItem* child = folder.GetChild(i);
-        if (auto* catalog = dynamic_cast<CShelfItem*>(child))
+        if (auto* catalog = dynamic_cast<CShelfItem*>(child)) {
+            searchedLists_.clear();
             SearchCatalogFolder(*catalog, std::string());
-        else if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(child); shelfFolder && criteria_.IncludeSubfolders)
+        } else if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(child); shelfFolder && criteria_.IncludeSubfolders)
             SearchShelfFolder(*shelfFolder);
     }
+}
+
+bool CSearchThread::IsNewList(DWORD listOffset)
+{
+    // Folders without a list all say so with the same value.
+    return listOffset == kNoList || searchedLists_.insert(listOffset).second;
 }
 
 // Every match of a folder is delivered before any match in its sub-folders,
@@ -93,7 +100,8 @@ void CSearchThread::SearchCatalogFolder(CCatFolder& folder, const std::string& p
                 owner_->AddResult(*child);
             }
             if (child->IsFolder()) {
-                if (auto* subFolder = dynamic_cast<CCatFolder*>(child))
+                auto* subFolder = dynamic_cast<CCatFolder*>(child);
+                if (subFolder != nullptr && IsNewList(subFolder->Size()))
                     subFolders.push_back(subFolder);
             }
         }

@@ -6,13 +6,15 @@
 //
 // Memory: only the folders on the current path of the walk hold their
 // children; each folder's children are released as soon as its subtree is
-// done, so a catalog walk needs O(depth) objects plus what the owner keeps.
+// done, so a catalog walk needs O(depth) objects plus what the owner keeps
+// (and the offset of each list it has searched in the current catalog).
 
 #include "search/SearchCriteria.h"
 
 #include <QThread>
 
 #include <string>
+#include <unordered_set>
 
 namespace pellidor {
 
@@ -49,10 +51,17 @@ protected:
 private:
     void SearchShelfFolder(CShelfFolder& folder);
     void SearchCatalogFolder(CCatFolder& folder, const std::string& path);
+    bool IsNewList(DWORD listOffset);
 
     // Set by Setup before the thread starts; then read by the worker only.
     ISearchOwner* owner_ = nullptr;
     SearchCriteria criteria_;
+    // The lists of the current catalog already searched, by offset (worker
+    // only). A sound catalog gives every folder its own list; a damaged one
+    // that links a folder back to a list on its path would otherwise send
+    // the walk round for ever, and lists shared many times over would make
+    // it exponential.
+    std::unordered_set<DWORD> searchedLists_;
 };
 
 } // namespace pellidor

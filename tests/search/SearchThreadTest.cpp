@@ -408,6 +408,33 @@ TEST_F(SearchWalkTest, TheSearchKeepsTheCriteriaItStartedWith)
     EXPECT_EQ(owner.names.size(), 10u);
 }
 
+// A damaged catalog whose folder beta_dir points back at the list of its
+// parent alpha_dir: the walk must end, having searched each list once.
+TEST_F(SearchWalkTest, AFolderLinkedBackToItsParentsListEndsTheWalk)
+{
+    MakeEntry("loop", "alpha_dir/beta_dir/hit.txt");
+    MakeEntry("loop", "alpha_dir/hit_alpha.txt");
+    MakeCatalog("loop", "loop.pld");
+    const std::string path = catDir_ + "/loop.pld";
+    std::string bytes = test::ReadFile(path);
+    const auto sizeFieldOf = [&bytes](const std::string& name) {
+        const std::size_t at = bytes.find(static_cast<char>(name.size()) + name);
+        EXPECT_NE(at, std::string::npos) << name;
+        return at - 4; // the record's last field, just before the name length
+    };
+    const std::size_t alpha = sizeFieldOf("alpha_dir");
+    const std::size_t beta = sizeFieldOf("beta_dir");
+    bytes.replace(beta, 4, bytes.substr(alpha, 4));
+    test::WriteFile(path, bytes);
+
+    RecordingOwner owner;
+    Search(owner, Criteria("", ShelfRoot()));
+    EXPECT_EQ(owner.ends, 1);
+    // alpha_dir; then its list (beta_dir, hit_alpha.txt) once; then beta_dir's
+    // list, which is the same one, is not searched again.
+    EXPECT_EQ(Sorted(owner.names), Sorted({"alpha_dir", "beta_dir", "hit_alpha.txt"}));
+}
+
 // A deep and wide catalog: 3 sub-folders and 3 files in every folder, five
 // levels deep. Holding every loaded folder would keep all 1,455 entries
 // alive; releasing each folder's children when its subtree is done keeps at
