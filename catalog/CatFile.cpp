@@ -53,13 +53,6 @@ void SetField(char (&field)[N], const std::string& text)
     SetField(field, text.data(), text.size());
 }
 
-std::string NormalizeRoot(std::string root)
-{
-    while (root.size() > 1 && root.back() == '/')
-        root.pop_back();
-    return root;
-}
-
 std::string CatalogFileName(const std::string& directory, DWORD tick)
 {
     char name[16];
@@ -127,7 +120,7 @@ bool CCatFile::Create(const std::string& root, const std::string& catalogPath, I
         path_ = catalogPath;
     if (path_.empty() && !MakeNewCatalogPath())
         return false;
-    const std::string volume = NormalizeRoot(root);
+    const std::string volume = platform::system::NormalizeRoot(root);
     header_ = CatHeader{};
     header_.Magic = kCatMagic;
     header_.Version = kCatVersion;

@@ -12,13 +12,13 @@ namespace {
 
 constexpr DWORD kFileTooLarge = 223; // ERROR_FILE_TOO_LARGE
 
-void StoreDword(char* at, DWORD value)
+} // namespace
+
+void CCatWriter::StoreDword(char* at, DWORD value)
 {
     for (int i = 0; i < 4; ++i)
         at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
-
-} // namespace
 
 CCatWriter::CCatWriter(int descriptor, std::uint64_t position, std::size_t capacity)
     : fd_(descriptor)

@@ -32,6 +32,9 @@ public:
     // The Windows error of the first failure; 0 while none.
     DWORD Error() const { return error_; }
 
+    // `value` little-endian into the 4 bytes at `at`.
+    static void StoreDword(char* at, DWORD value);
+
     static constexpr std::size_t kDefaultCapacity = 1 << 20;
     static constexpr std::uint64_t kLimit = 0xFFFFFFFFull;
 

@@ -17,12 +17,6 @@ namespace {
 constexpr std::size_t kMaxOpenDepth = 64;
 constexpr std::size_t kRecordBytes = 20;
 
-void StoreDword(char* at, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
 std::string ChildPath(const std::string& folder, const std::string& name)
 {
     return folder == "/" ? folder + name : folder + "/" + name;
@@ -111,11 +105,11 @@ void CTreeWalk::WriteEntry(const FindData& entry)
 {
     char bytes[kRecordBytes + 1 + 255];
     const std::size_t length = std::min<std::size_t>(entry.name.size(), 255);
-    StoreDword(bytes, entry.attributes);
-    StoreDword(bytes + 4, static_cast<DWORD>(entry.creationTime));
-    StoreDword(bytes + 8, static_cast<DWORD>(entry.lastAccessTime));
-    StoreDword(bytes + 12, static_cast<DWORD>(entry.lastWriteTime));
-    StoreDword(bytes + 16, entry.IsDirectory() ? kNoList : entry.sizeLow);
+    CCatWriter::StoreDword(bytes, entry.attributes);
+    CCatWriter::StoreDword(bytes + 4, static_cast<DWORD>(entry.creationTime));
+    CCatWriter::StoreDword(bytes + 8, static_cast<DWORD>(entry.lastAccessTime));
+    CCatWriter::StoreDword(bytes + 12, static_cast<DWORD>(entry.lastWriteTime));
+    CCatWriter::StoreDword(bytes + 16, entry.IsDirectory() ? kNoList : entry.sizeLow);
     bytes[kRecordBytes] = static_cast<char>(length);
     std::memcpy(bytes + kRecordBytes + 1, entry.name.data(), length);
     writer_.Write(bytes, kRecordBytes + 1 + length);

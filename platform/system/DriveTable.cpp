@@ -1,5 +1,7 @@
 #include "platform/system/DriveTable.h"
 
+#include "platform/system/Drives.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>

@@ -44,9 +44,6 @@ private:
     std::vector<DriveEntry> drives_;
 };
 
-// A root or folder path in the drives' own form: no trailing "/" except for
-// "/" itself.
-std::string NormalizeRoot(std::string path);
 // Whether `path` is `root` or lies below it.
 bool PathIsUnder(const std::string& path, const std::string& root);
 

@@ -22,6 +22,10 @@ constexpr UINT DRIVE_REMOTE = 4;
 constexpr UINT DRIVE_CDROM = 5;
 constexpr UINT DRIVE_RAMDISK = 6;
 
+// A root or folder path in the drives' own form: no trailing "/" except for
+// "/" itself.
+std::string NormalizeRoot(std::string path);
+
 // The logical drive roots in the platform's order.
 std::vector<std::string> GetLogicalDriveRoots();
 
