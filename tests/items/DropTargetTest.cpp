@@ -34,7 +34,8 @@ public:
         if (format->cfFormat != platform::ui::RegisterClipboardFormat("Shell IDList Array"))
             return DV_E_FORMATETC;
         HGLOBAL global = platform::com::GlobalAlloc(block_.size());
-        std::memcpy(platform::com::GlobalData(global), block_.data(), block_.size());
+        if (!block_.empty())
+            std::memcpy(platform::com::GlobalData(global), block_.data(), block_.size());
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = global;
         medium->pUnkForRelease = nullptr;
