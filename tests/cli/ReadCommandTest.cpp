@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 #include <unistd.h>
 
 namespace pellidor::test {

@@ -106,12 +106,12 @@ TEST(DataTransfer, IdListBlockHoldsRootThenEveryOwnElementExactly)
 {
     const long before = platform::com::GlobalLiveBlocks();
     for (std::size_t folders = 0; folders < 3; ++folders) {
-        std::vector<ElementSpec> specs = {{kKindCatalog, "/c.pld", kAttrDirectory, kRootList}};
+        std::vector<ElementShape> shapes = {{kKindCatalog, "/c.pld", kAttrDirectory, kRootList}};
         for (std::size_t i = 0; i < folders; ++i)
-            specs.push_back({kKindFolder, "f" + std::to_string(i), kAttrDirectory});
-        specs.push_back({kKindFile, "x.txt"});
-        const auto item = MakeItem(specs);
-        const std::size_t k = specs.size();
+            shapes.push_back({kKindFolder, "f" + std::to_string(i), kAttrDirectory});
+        shapes.push_back({kKindFile, "x.txt"});
+        const auto item = MakeItem(shapes);
+        const std::size_t k = shapes.size();
 
         FORMATETC format = IdListFormatEtc();
         Medium medium;
@@ -126,7 +126,7 @@ TEST(DataTransfer, IdListBlockHoldsRootThenEveryOwnElementExactly)
         EXPECT_EQ(DwordAt(bytes, 4), 12u);
         EXPECT_EQ(DwordAt(bytes, 8), 12u + root.size());
         EXPECT_TRUE(std::equal(root.begin(), root.end(), bytes.begin() + 12));
-        const IdListPtr expected = BuildList(specs);
+        const IdListPtr expected = BuildList(shapes);
         EXPECT_EQ(0, std::memcmp(bytes.data() + 12 + root.size(), expected.get(), own));
 
         IdListBlock parsed;

@@ -16,7 +16,7 @@
 
 namespace pellidor::test {
 
-struct ElementSpec {
+struct ElementShape {
     DWORD kind;
     std::string name;
     DWORD attributes = 0;
@@ -24,26 +24,26 @@ struct ElementSpec {
     std::int32_t writeTime = 0;
 };
 
-inline CatRecord MakeRecord(const ElementSpec& spec)
+inline CatRecord MakeRecord(const ElementShape& shape)
 {
     CatRecord record;
-    record.Attributes = spec.attributes;
-    record.Size = spec.size;
-    record.LastWriteTime = spec.writeTime;
-    record.CreationTime = spec.writeTime;
-    record.LastAccessTime = spec.writeTime;
-    std::strncpy(record.Name, spec.name.c_str(), kNameBytes - 1);
+    record.Attributes = shape.attributes;
+    record.Size = shape.size;
+    record.LastWriteTime = shape.writeTime;
+    record.CreationTime = shape.writeTime;
+    record.LastAccessTime = shape.writeTime;
+    std::strncpy(record.Name, shape.name.c_str(), kNameBytes - 1);
     return record;
 }
 
 // The catalog element gets `header`'s volume fields.
-inline IdListPtr BuildList(const std::vector<ElementSpec>& specs, const CatHeader& header = {})
+inline IdListPtr BuildList(const std::vector<ElementShape>& shapes, const CatHeader& header = {})
 {
     IdListPtr list;
-    for (const ElementSpec& spec : specs) {
-        const CatRecord record = MakeRecord(spec);
-        list = MakeElement(list.get(), &record, spec.kind);
-        if (spec.kind == kKindCatalog)
+    for (const ElementShape& shape : shapes) {
+        const CatRecord record = MakeRecord(shape);
+        list = MakeElement(list.get(), &record, shape.kind);
+        if (shape.kind == kKindCatalog)
             WriteVolumeBlock(LastElement(list.get()), header);
     }
     return list;
@@ -70,10 +70,10 @@ inline std::vector<BYTE> ForeignRoot()
     return root;
 }
 
-inline platform::com::ComPtr<CCatItem> MakeItem(const std::vector<ElementSpec>& specs, const CatHeader& header = {})
+inline platform::com::ComPtr<CCatItem> MakeItem(const std::vector<ElementShape>& shapes, const CatHeader& header = {})
 {
     const std::vector<BYTE> root = ForeignRoot();
-    const IdListPtr own = BuildList(specs, header);
+    const IdListPtr own = BuildList(shapes, header);
     // The base class itself, whatever the last element's kind: these tests
     // are about what CCatItem does.
     return platform::com::MakeCom<CCatItem>(reinterpret_cast<LPCITEMIDLIST>(root.data()), own.get());

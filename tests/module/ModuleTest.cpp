@@ -1,11 +1,11 @@
 // The module lock count, the shell allocator's live count and the settings
 // location: the module-wide facts other parts rely on.
 
+#include "platform/system/Module.h"
 #include "module/ModuleLock.h"
 #include "module/Settings.h"
 #include "platform/com/Memory.h"
 #include "platform/registry/Registry.h"
-#include "platform/system/Module.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

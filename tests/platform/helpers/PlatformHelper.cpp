@@ -4,9 +4,9 @@
 //   hold PATH                     opens PATH exclusively, prints "held", and
 //                                 keeps it until standard input closes
 //   try-open PATH                 opens PATH once; prints "opened" or "error N"
-//   windows SPEC...               shows windows and prints "message NAME" for
+//   windows WINDOW...             shows windows and prints "message NAME" for
 //                                 every UM_PELLIDOR_CHANGED a window receives;
-//                                 SPEC is NAME|PARENT|TITLE (PARENT empty for a
+//                                 WINDOW is NAME|PARENT|TITLE (PARENT empty for a
 //                                 top-level window); prints "ready" once it
 //                                 listens, ends when standard input closes
 // Exit status 0 on success, otherwise the Windows error number (or 100).
