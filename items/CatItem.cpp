@@ -186,9 +186,11 @@ void CCatItem::AddToStatistics(ItemStatistics& statistics)
     statistics.TotalSize += record_.Size;
 }
 
+// The name field itself, not the shown name: a catalog's field holds its
+// file's full path, which is what a drop moves.
 std::string CCatItem::GetPath()
 {
-    return GetName();
+    return record_.Name;
 }
 
 int CCatItem::GetSortGroup()

@@ -198,11 +198,6 @@ void CShelfItem::AddToStatistics(ItemStatistics& statistics)
         GetChild(i)->AddToStatistics(statistics);
 }
 
-std::string CShelfItem::GetPath()
-{
-    return CatalogFilePath();
-}
-
 int CShelfItem::GetSortGroup()
 {
     return 2;

@@ -35,8 +35,6 @@ public:
     // CCatItem operations.
     HRESULT OnExport(CMINVOKECOMMANDINFO* info) override;
     void AddToStatistics(ItemStatistics& statistics) override;
-    // The catalog file's full path (the name field, not the shown name).
-    std::string GetPath() override;
     int GetSortGroup() override;
     std::string GetColumnText(int column, bool sortKey) override;
     HRESULT OnDelete(CMINVOKECOMMANDINFO* info) override;
