@@ -213,6 +213,19 @@ Connection* Connect(const std::string& path, LONG& error)
 }
 
 // One write, as one transaction; rolled back unless the body answers 0.
+// Runs `body` with the database's connection under the registry's lock; the
+// connection's error when it cannot be had.
+template <class Body>
+LONG WithDatabase(const std::string& database, Body&& body)
+{
+    std::lock_guard lock(g_mutex);
+    LONG error = 0;
+    Connection* connection = Connect(database, error);
+    if (connection == nullptr)
+        return error;
+    return body(*connection);
+}
+
 template <class Body>
 LONG WriteTransaction(const Connection& connection, Body&& body)
 {
@@ -312,6 +325,29 @@ DELETE FROM keys WHERE id IN sub AND (?2 = 0 OR id <> ?1))sql";
     return sys::ERROR_SUCCESS;
 }
 
+// The name in column 0 of the index-th row of `sql` (?1 the key, ?2 the
+// index) and, when asked, the type in column 1; 259 past the last row.
+LONG NameByIndex(
+    const Connection& connection, const char* sql, long long key, DWORD index, std::string& name, DWORD* type)
+{
+    LONG error = 0;
+    Statement statement = connection.Prepare(sql, error);
+    if (!statement)
+        return error;
+    sqlite3_bind_int64(statement.get(), 1, key);
+    sqlite3_bind_int64(statement.get(), 2, index);
+    const int rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_DONE)
+        return sys::ERROR_NO_MORE_ITEMS;
+    if (rc != SQLITE_ROW)
+        return ErrorFromSqlite(rc);
+    name.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
+        static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0)));
+    if (type != nullptr)
+        *type = static_cast<DWORD>(sqlite3_column_int64(statement.get(), 1));
+    return sys::ERROR_SUCCESS;
+}
+
 } // namespace
 
 std::string DatabasePath()
@@ -345,19 +381,17 @@ LONG Key::Open(Hive hive, std::string_view path, Access access)
 {
     Close();
     const std::string database = DatabasePath();
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database, error);
-    if (connection == nullptr)
-        return error;
-    long long found = 0;
-    error = Walk(*connection, HiveId(hive), path, found);
-    if (error != sys::ERROR_SUCCESS)
-        return error;
-    database_ = database;
-    id_ = found;
-    writable_ = access == Access::ReadWrite;
-    return sys::ERROR_SUCCESS;
+    return WithDatabase(database, [&](const Connection& connection) -> LONG {
+        LONG error = 0;
+        long long found = 0;
+        error = Walk(connection, HiveId(hive), path, found);
+        if (error != sys::ERROR_SUCCESS)
+            return error;
+        database_ = database;
+        id_ = found;
+        writable_ = access == Access::ReadWrite;
+        return sys::ERROR_SUCCESS;
+    });
 }
 
 LONG Key::Create(Hive hive, std::string_view path, bool* created)
@@ -366,32 +400,30 @@ LONG Key::Create(Hive hive, std::string_view path, bool* created)
     if (created != nullptr)
         *created = false;
     const std::string database = DatabasePath();
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database, error);
-    if (connection == nullptr)
-        return error;
-    long long current = HiveId(hive);
-    bool madeLast = false;
-    error = WriteTransaction(*connection, [&] {
-        for (std::string_view part : SplitPath(path)) {
-            LONG step = FindChild(*connection, current, part, current);
-            madeLast = step == sys::ERROR_FILE_NOT_FOUND;
-            if (madeLast)
-                step = InsertChild(*connection, current, part, current);
-            if (step != sys::ERROR_SUCCESS)
-                return step;
-        }
-        return static_cast<LONG>(sys::ERROR_SUCCESS);
+    return WithDatabase(database, [&](const Connection& connection) -> LONG {
+        LONG error = 0;
+        long long current = HiveId(hive);
+        bool madeLast = false;
+        error = WriteTransaction(connection, [&] {
+            for (std::string_view part : SplitPath(path)) {
+                LONG step = FindChild(connection, current, part, current);
+                madeLast = step == sys::ERROR_FILE_NOT_FOUND;
+                if (madeLast)
+                    step = InsertChild(connection, current, part, current);
+                if (step != sys::ERROR_SUCCESS)
+                    return step;
+            }
+            return static_cast<LONG>(sys::ERROR_SUCCESS);
+        });
+        if (error != sys::ERROR_SUCCESS)
+            return error;
+        if (created != nullptr)
+            *created = madeLast;
+        database_ = database;
+        id_ = current;
+        writable_ = true;
+        return sys::ERROR_SUCCESS;
     });
-    if (error != sys::ERROR_SUCCESS)
-        return error;
-    if (created != nullptr)
-        *created = madeLast;
-    database_ = database;
-    id_ = current;
-    writable_ = true;
-    return sys::ERROR_SUCCESS;
 }
 
 void Key::Close()
@@ -412,38 +444,36 @@ LONG Key::QueryValue(std::string_view name, DWORD* type, void* data, DWORD* size
         return sys::ERROR_INVALID_HANDLE;
     if (data != nullptr && size == nullptr)
         return sys::ERROR_INVALID_PARAMETER;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    Statement statement = connection->Prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2", error);
-    if (!statement)
-        return error;
-    sqlite3_bind_int64(statement.get(), 1, id_);
-    const std::string folded = Fold(name);
-    BindText(statement.get(), 2, folded);
-    const int rc = sqlite3_step(statement.get());
-    if (rc == SQLITE_DONE)
-        return KeyExists(*connection, id_) ? sys::ERROR_FILE_NOT_FOUND : sys::ERROR_KEY_DELETED;
-    if (rc != SQLITE_ROW)
-        return ErrorFromSqlite(rc);
-    const auto storedType = static_cast<DWORD>(sqlite3_column_int64(statement.get(), 0));
-    const void* bytes = sqlite3_column_blob(statement.get(), 1);
-    const auto length = static_cast<DWORD>(sqlite3_column_bytes(statement.get(), 1));
-    if (type != nullptr)
-        *type = storedType;
-    if (size == nullptr)
+    return WithDatabase(database_, [&](const Connection& connection) -> LONG {
+        LONG error = 0;
+        Statement statement = connection.Prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2", error);
+        if (!statement)
+            return error;
+        sqlite3_bind_int64(statement.get(), 1, id_);
+        const std::string folded = Fold(name);
+        BindText(statement.get(), 2, folded);
+        const int rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_DONE)
+            return KeyExists(connection, id_) ? sys::ERROR_FILE_NOT_FOUND : sys::ERROR_KEY_DELETED;
+        if (rc != SQLITE_ROW)
+            return ErrorFromSqlite(rc);
+        const auto storedType = static_cast<DWORD>(sqlite3_column_int64(statement.get(), 0));
+        const void* bytes = sqlite3_column_blob(statement.get(), 1);
+        const auto length = static_cast<DWORD>(sqlite3_column_bytes(statement.get(), 1));
+        if (type != nullptr)
+            *type = storedType;
+        if (size == nullptr)
+            return sys::ERROR_SUCCESS;
+        const DWORD room = *size;
+        *size = length;
+        if (data == nullptr)
+            return sys::ERROR_SUCCESS;
+        if (room < length)
+            return sys::ERROR_MORE_DATA;
+        if (length > 0)
+            std::memcpy(data, bytes, length);
         return sys::ERROR_SUCCESS;
-    const DWORD room = *size;
-    *size = length;
-    if (data == nullptr)
-        return sys::ERROR_SUCCESS;
-    if (room < length)
-        return sys::ERROR_MORE_DATA;
-    if (length > 0)
-        std::memcpy(data, bytes, length);
-    return sys::ERROR_SUCCESS;
+    });
 }
 
 LONG Key::QueryString(std::string_view name, std::string& out, std::size_t maxBytes) const
@@ -494,34 +524,31 @@ LONG Key::SetValue(std::string_view name, DWORD type, const void* data, DWORD si
         return sys::ERROR_ACCESS_DENIED;
     if (data == nullptr && size != 0)
         return sys::ERROR_INVALID_PARAMETER;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    return WriteTransaction(*connection, [&]() -> LONG {
-        if (!KeyExists(*connection, id_))
-            return sys::ERROR_KEY_DELETED;
-        LONG prepared = 0;
-        // An update keeps the row, so the value keeps its place and spelling.
-        Statement statement
-            = connection->Prepare("INSERT INTO vals (key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
-                                  "ON CONFLICT (key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
-                prepared);
-        if (!statement)
-            return prepared;
-        sqlite3_bind_int64(statement.get(), 1, id_);
-        BindText(statement.get(), 2, name);
-        const std::string folded = Fold(name);
-        BindText(statement.get(), 3, folded);
-        sqlite3_bind_int64(statement.get(), 4, type);
-        // zeroblob for an empty value: a null blob would break NOT NULL.
-        if (size == 0)
-            sqlite3_bind_zeroblob(statement.get(), 5, 0);
-        else
-            sqlite3_bind_blob(statement.get(), 5, data, static_cast<int>(size), SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(statement.get());
-        return rc == SQLITE_DONE ? static_cast<LONG>(sys::ERROR_SUCCESS) : ErrorFromSqlite(rc);
+    return WithDatabase(database_, [&](const Connection& connection) -> LONG {
+        return WriteTransaction(connection, [&]() -> LONG {
+            if (!KeyExists(connection, id_))
+                return sys::ERROR_KEY_DELETED;
+            LONG prepared = 0;
+            // An update keeps the row, so the value keeps its place and spelling.
+            Statement statement
+                = connection.Prepare("INSERT INTO vals (key, name, fold, type, data) VALUES (?1, ?2, ?3, ?4, ?5) "
+                                     "ON CONFLICT (key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
+                    prepared);
+            if (!statement)
+                return prepared;
+            sqlite3_bind_int64(statement.get(), 1, id_);
+            BindText(statement.get(), 2, name);
+            const std::string folded = Fold(name);
+            BindText(statement.get(), 3, folded);
+            sqlite3_bind_int64(statement.get(), 4, type);
+            // zeroblob for an empty value: a null blob would break NOT NULL.
+            if (size == 0)
+                sqlite3_bind_zeroblob(statement.get(), 5, 0);
+            else
+                sqlite3_bind_blob(statement.get(), 5, data, static_cast<int>(size), SQLITE_TRANSIENT);
+            const int rc = sqlite3_step(statement.get());
+            return rc == SQLITE_DONE ? static_cast<LONG>(sys::ERROR_SUCCESS) : ErrorFromSqlite(rc);
+        });
     });
 }
 
@@ -547,23 +574,20 @@ LONG Key::DeleteValue(std::string_view name)
         return sys::ERROR_INVALID_HANDLE;
     if (!writable_)
         return sys::ERROR_ACCESS_DENIED;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    return WriteTransaction(*connection, [&]() -> LONG {
-        LONG prepared = 0;
-        Statement statement = connection->Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2", prepared);
-        if (!statement)
-            return prepared;
-        sqlite3_bind_int64(statement.get(), 1, id_);
-        const std::string folded = Fold(name);
-        BindText(statement.get(), 2, folded);
-        const int rc = sqlite3_step(statement.get());
-        if (rc != SQLITE_DONE)
-            return ErrorFromSqlite(rc);
-        return sqlite3_changes(connection->Db()) > 0 ? sys::ERROR_SUCCESS : sys::ERROR_FILE_NOT_FOUND;
+    return WithDatabase(database_, [&](const Connection& connection) -> LONG {
+        return WriteTransaction(connection, [&]() -> LONG {
+            LONG prepared = 0;
+            Statement statement = connection.Prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2", prepared);
+            if (!statement)
+                return prepared;
+            sqlite3_bind_int64(statement.get(), 1, id_);
+            const std::string folded = Fold(name);
+            BindText(statement.get(), 2, folded);
+            const int rc = sqlite3_step(statement.get());
+            if (rc != SQLITE_DONE)
+                return ErrorFromSqlite(rc);
+            return sqlite3_changes(connection.Db()) > 0 ? sys::ERROR_SUCCESS : sys::ERROR_FILE_NOT_FOUND;
+        });
     });
 }
 
@@ -571,52 +595,20 @@ LONG Key::EnumValue(DWORD index, std::string& name, DWORD* type) const
 {
     if (!IsOpen())
         return sys::ERROR_INVALID_HANDLE;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    Statement statement
-        = connection->Prepare("SELECT name, type FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2", error);
-    if (!statement)
-        return error;
-    sqlite3_bind_int64(statement.get(), 1, id_);
-    sqlite3_bind_int64(statement.get(), 2, index);
-    const int rc = sqlite3_step(statement.get());
-    if (rc == SQLITE_DONE)
-        return sys::ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return ErrorFromSqlite(rc);
-    name.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
-        static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0)));
-    if (type != nullptr)
-        *type = static_cast<DWORD>(sqlite3_column_int64(statement.get(), 1));
-    return sys::ERROR_SUCCESS;
+    return WithDatabase(database_, [&](const Connection& connection) {
+        return NameByIndex(connection, "SELECT name, type FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2", id_,
+            index, name, type);
+    });
 }
 
 LONG Key::EnumKey(DWORD index, std::string& name) const
 {
     if (!IsOpen())
         return sys::ERROR_INVALID_HANDLE;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    Statement statement
-        = connection->Prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2", error);
-    if (!statement)
-        return error;
-    sqlite3_bind_int64(statement.get(), 1, id_);
-    sqlite3_bind_int64(statement.get(), 2, index);
-    const int rc = sqlite3_step(statement.get());
-    if (rc == SQLITE_DONE)
-        return sys::ERROR_NO_MORE_ITEMS;
-    if (rc != SQLITE_ROW)
-        return ErrorFromSqlite(rc);
-    name.assign(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
-        static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0)));
-    return sys::ERROR_SUCCESS;
+    return WithDatabase(database_, [&](const Connection& connection) {
+        return NameByIndex(connection, "SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2", id_,
+            index, name, nullptr);
+    });
 }
 
 LONG Key::DeleteTree(std::string_view subKey)
@@ -625,37 +617,31 @@ LONG Key::DeleteTree(std::string_view subKey)
         return sys::ERROR_INVALID_HANDLE;
     if (!writable_)
         return sys::ERROR_ACCESS_DENIED;
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database_, error);
-    if (connection == nullptr)
-        return error;
-    return WriteTransaction(*connection, [&]() -> LONG {
-        long long target = 0;
-        const LONG found = Walk(*connection, id_, subKey, target);
-        if (found != sys::ERROR_SUCCESS)
-            return found;
-        // Without a subkey the key's contents go and the key itself stays.
-        return DeleteSubtree(*connection, target, target == id_);
+    return WithDatabase(database_, [&](const Connection& connection) -> LONG {
+        return WriteTransaction(connection, [&]() -> LONG {
+            long long target = 0;
+            const LONG found = Walk(connection, id_, subKey, target);
+            if (found != sys::ERROR_SUCCESS)
+                return found;
+            // Without a subkey the key's contents go and the key itself stays.
+            return DeleteSubtree(connection, target, target == id_);
+        });
     });
 }
 
 LONG DeleteTree(Hive hive, std::string_view path)
 {
     const std::string database = DatabasePath();
-    std::lock_guard lock(g_mutex);
-    LONG error = 0;
-    Connection* connection = Connect(database, error);
-    if (connection == nullptr)
-        return error;
-    return WriteTransaction(*connection, [&]() -> LONG {
-        const long long root = HiveId(hive);
-        long long target = 0;
-        const LONG found = Walk(*connection, root, path, target);
-        if (found != sys::ERROR_SUCCESS)
-            return found;
-        // A hive itself is never removed, only emptied.
-        return DeleteSubtree(*connection, target, target == root);
+    return WithDatabase(database, [&](const Connection& connection) -> LONG {
+        return WriteTransaction(connection, [&]() -> LONG {
+            const long long root = HiveId(hive);
+            long long target = 0;
+            const LONG found = Walk(connection, root, path, target);
+            if (found != sys::ERROR_SUCCESS)
+                return found;
+            // A hive itself is never removed, only emptied.
+            return DeleteSubtree(connection, target, target == root);
+        });
     });
 }
 
