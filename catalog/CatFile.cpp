@@ -21,6 +21,14 @@ namespace pellidor {
 namespace {
 
 constexpr std::size_t kReadBufferBytes = 16 * 1024;
+// A list is read in chunks sized from the entries still to come, at a size
+// that holds a typical entry (a record, the length byte and a name of about
+// 40 bytes), so that most lists take one read and none reads far past its
+// end into the lists that follow.
+constexpr std::size_t kTypicalEntryBytes = 64;
+constexpr std::size_t kListHeadChunk = 2 * 1024;
+constexpr std::size_t kMinListChunk = 512;
+constexpr std::size_t kMaxListChunk = 64 * 1024;
 constexpr std::size_t kRecordBytes = 20;
 // The smallest entry: a record, a length byte and an empty name.
 constexpr std::size_t kMinEntryBytes = kRecordBytes + 1;
@@ -203,8 +211,7 @@ bool CCatFile::Open(const std::string& path, OpenMode mode)
         return false;
     const std::int64_t size = file_.Size();
     fileSize_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
-    readBuffer_.clear();
-    readIndex_ = 0;
+    readLength_ = readIndex_ = 0;
     readPosition_ = 0;
     listCount_ = listIndex_ = 0;
     listDamaged_ = false;
@@ -218,9 +225,10 @@ bool CCatFile::Open(const std::string& path, OpenMode mode)
 bool CCatFile::ReadHeader()
 {
     BYTE raw[kHeaderSize] = {};
-    // A version-1 catalog may be shorter than a version-2 header.
+    // A version-1 catalog may be shorter than a version-2 header. Only the
+    // header's own bytes are read: a list that follows is read on its own.
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_, kHeaderSize));
-    if (available < kVersion1HeaderSize || !ReadBytes(raw, available))
+    if (available < kVersion1HeaderSize || file_.ReadAt(0, raw, available) != static_cast<std::int64_t>(available))
         return false;
     std::memcpy(static_cast<void*>(&header_), raw, kHeaderSize);
     fromVersion1_ = false;
@@ -257,35 +265,48 @@ void CCatFile::ConvertVersion1(const BYTE* raw)
     fromVersion1_ = true;
 }
 
-bool CCatFile::SeekTo(std::uint64_t position)
+bool CCatFile::SeekTo(std::uint64_t position, std::size_t firstChunk)
 {
     if (position > fileSize_)
         return false;
-    readBuffer_.clear();
-    readIndex_ = 0;
+    readLength_ = readIndex_ = 0;
     readPosition_ = position;
-    return file_.Seek(position);
+    defaultChunk_ = firstChunk;
+    return true;
+}
+
+std::size_t CCatFile::NextChunkBytes() const
+{
+    if (listIndex_ >= listCount_)
+        return defaultChunk_;
+    const auto remaining = static_cast<std::size_t>(listCount_ - listIndex_);
+    return std::clamp(remaining * kTypicalEntryBytes, kMinListChunk, kMaxListChunk);
+}
+
+bool CCatFile::Refill()
+{
+    readPosition_ += readLength_;
+    readLength_ = readIndex_ = 0;
+    const std::uint64_t left = fileSize_ > readPosition_ ? fileSize_ - readPosition_ : 0;
+    if (left == 0)
+        return false;
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, NextChunkBytes()));
+    if (readBuffer_.size() < chunk)
+        readBuffer_.resize(chunk);
+    const std::int64_t count = file_.ReadAt(readPosition_, readBuffer_.data(), chunk);
+    if (count <= 0)
+        return false;
+    readLength_ = static_cast<std::size_t>(count);
+    return true;
 }
 
 bool CCatFile::ReadBytes(void* data, std::size_t size)
 {
     auto* out = static_cast<char*>(data);
     while (size > 0) {
-        if (readIndex_ == readBuffer_.size()) {
-            readPosition_ += readBuffer_.size();
-            const std::uint64_t left = fileSize_ > readPosition_ ? fileSize_ - readPosition_ : 0;
-            if (left == 0)
-                return false;
-            readBuffer_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(left, kReadBufferBytes)));
-            readIndex_ = 0;
-            const std::int64_t count = file_.Read(readBuffer_.data(), readBuffer_.size());
-            if (count <= 0) {
-                readBuffer_.clear();
-                return false;
-            }
-            readBuffer_.resize(static_cast<std::size_t>(count));
-        }
-        const std::size_t part = std::min(size, readBuffer_.size() - readIndex_);
+        if (readIndex_ == readLength_ && !Refill())
+            return false;
+        const std::size_t part = std::min(size, readLength_ - readIndex_);
         std::memcpy(out, readBuffer_.data() + readIndex_, part);
         readIndex_ += part;
         out += part;
@@ -301,7 +322,9 @@ bool CCatFile::ReadFirst(DWORD listOffset, CatRecord* record)
     if (listOffset == kNoList)
         return false;
     DWORD offset = listOffset == kRootList ? header_.RootListOffset : listOffset;
-    if (offset == 0 || static_cast<std::uint64_t>(offset) + 4 > fileSize_ || !SeekTo(offset))
+    // The count and the first entries come with one read; a longer list
+    // is then read in chunks sized from its count.
+    if (offset == 0 || static_cast<std::uint64_t>(offset) + 4 > fileSize_ || !SeekTo(offset, kListHeadChunk))
         return false;
     DWORD count = 0;
     if (!ReadBytes(&count, sizeof count))
@@ -340,7 +363,7 @@ bool CCatFile::ReadIcons(HICON* large, HICON* small)
         *small = nullptr;
     if (!file_.IsOpen() && !Open({}, OpenMode::Read))
         return false;
-    if (header_.IconBlockOffset == 0 || !SeekTo(header_.IconBlockOffset))
+    if (header_.IconBlockOffset == 0 || !SeekTo(header_.IconBlockOffset, kReadBufferBytes))
         return false;
     std::vector<BYTE> records[4];
     for (auto& record : records) {

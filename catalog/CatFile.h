@@ -125,10 +125,14 @@ private:
     bool WriteIcons(const std::string& root, CCatWriter& writer);
     void FillVolumeFields(const std::string& root);
     void DeleteFile();
-    // Buffered reading from the current position; false when fewer than
+    // Buffered reading from the read position; false when fewer than
     // `size` bytes are left.
     bool ReadBytes(void* data, std::size_t size);
-    bool SeekTo(std::uint64_t position);
+    // Moves the read position; the first read from there fetches
+    // `firstChunk` bytes unless a list's count says better.
+    bool SeekTo(std::uint64_t position, std::size_t firstChunk);
+    bool Refill();
+    std::size_t NextChunkBytes() const;
 
     ModuleLock lock_;
     platform::system::File file_;
@@ -142,8 +146,10 @@ private:
     bool listDamaged_ = false;
     std::uint64_t fileSize_ = 0;
     std::uint64_t readPosition_ = 0; // file position of readBuffer_[0]
-    std::vector<char> readBuffer_;
+    std::vector<char> readBuffer_; // only grows; readLength_ bytes are valid
+    std::size_t readLength_ = 0;
     std::size_t readIndex_ = 0;
+    std::size_t defaultChunk_ = 0;
 };
 
 // Where the catalog directory is configured.

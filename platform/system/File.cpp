@@ -136,6 +136,33 @@ std::int64_t File::Read(void* data, std::size_t size)
     return static_cast<std::int64_t>(done);
 }
 
+std::int64_t File::ReadAt(std::uint64_t position, void* data, std::size_t size)
+{
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return -1;
+    }
+    if (position > static_cast<std::uint64_t>(INT64_MAX)) {
+        Fail(EINVAL);
+        return -1;
+    }
+    auto* bytes = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t count = ::pread(fd_, bytes + done, size - done, static_cast<off_t>(position + done));
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+            return -1;
+        }
+        if (count == 0)
+            break;
+        done += static_cast<std::size_t>(count);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
 bool File::ReadExact(void* data, std::size_t size)
 {
     const std::int64_t count = Read(data, size);

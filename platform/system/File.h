@@ -34,6 +34,9 @@ public:
     std::int64_t Read(void* data, std::size_t size);
     // True when exactly `size` bytes were read.
     bool ReadExact(void* data, std::size_t size);
+    // Reads up to `size` bytes at `position` without moving the file
+    // position; the count read (less at the end), or -1.
+    std::int64_t ReadAt(std::uint64_t position, void* data, std::size_t size);
     // True when all bytes were written.
     bool Write(const void* data, std::size_t size);
     bool Seek(std::uint64_t position);
