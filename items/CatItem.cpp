@@ -131,26 +131,60 @@ void FillMedium(STGMEDIUM* medium, platform::com::GlobalPtr block)
 
 CCatItem::CCatItem() = default;
 
-CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own)
-    : root_(CopyIdList(root))
-    , own_(CopyIdList(own))
-    , record_(LastRecordOf(own))
+CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own) : record_(LastRecordOf(own))
 {
+    StoreLists(root, own, nullptr, 0, false);
 }
 
 CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
-    : root_(CopyIdList(root))
-    , own_(MakeElement(parent, record, kind))
-    , record_(LastRecordOf(own_.get()))
+    : record_(record != nullptr ? *record : CatRecord{})
 {
+    StoreLists(root, parent, record, kind, true);
 }
 
 CCatItem::~CCatItem() = default;
 
+void CCatItem::StoreLists(LPCITEMIDLIST root, LPCITEMIDLIST own, const CatRecord* record, DWORD kind, bool append)
+{
+    const bool hasOwn = own != nullptr || append;
+    const std::size_t ownPrefix = own != nullptr ? IdListSize(own) - kTerminatorSize : 0;
+    const std::size_t ownBytes = hasOwn ? ownPrefix + (append ? ElementSizeOf(kind) : 0) + kTerminatorSize : 0;
+    const std::size_t rootBytes = IdListSize(root);
+    IdListPtr block;
+    if (ownBytes + rootBytes > 0)
+        block.reset(static_cast<LPITEMIDLIST>(platform::com::TaskMemAlloc(ownBytes + rootBytes)));
+    // Without memory both lists are none, as each failed copy was before.
+    auto* at = reinterpret_cast<BYTE*>(block.get());
+    LPITEMIDLIST newOwn = nullptr;
+    LPITEMIDLIST newRoot = nullptr;
+    if (at != nullptr && hasOwn) {
+        if (ownPrefix != 0)
+            std::memcpy(at, own, ownPrefix);
+        if (append)
+            WriteElement(at + ownPrefix, record, kind);
+        else
+            std::memset(at + ownPrefix, 0, kTerminatorSize);
+        newOwn = reinterpret_cast<LPITEMIDLIST>(at);
+    }
+    if (at != nullptr && root != nullptr) {
+        std::memcpy(at + ownBytes, root, rootBytes);
+        newRoot = reinterpret_cast<LPITEMIDLIST>(at + ownBytes);
+    }
+    // The old block goes only now: `own` or `root` may point into it.
+    lists_ = std::move(block);
+    own_ = newOwn;
+    root_ = newRoot;
+}
+
 void CCatItem::SetOwnIdList(IdListPtr own)
 {
-    own_ = std::move(own);
-    record_ = LastRecordOf(own_.get());
+    StoreLists(root_, own.get(), nullptr, 0, false);
+    record_ = LastRecordOf(own_);
+}
+
+void CCatItem::SetRootIdList(IdListPtr root)
+{
+    StoreLists(root.get(), own_, nullptr, 0, false);
 }
 
 // --- The virtual operations of a catalogued file ---
@@ -307,12 +341,12 @@ int CCatItem::GetIconIndex()
 
 LPITEMIDLIST CCatItem::GetFullIDList() const
 {
-    return JoinIdLists(root_.get(), own_.get()).release();
+    return JoinIdLists(root_, own_).release();
 }
 
 LPITEMIDLIST CCatItem::GetLastID()
 {
-    return CopyElement(LastElement(own_.get())).release();
+    return CopyElement(LastElement(own_)).release();
 }
 
 HRESULT CCatItem::GetShellAttributes(ULONG* mask)
@@ -341,7 +375,7 @@ HRESULT CCatItem::GetDisplayName(DWORD, STRRET* out)
 
 const BYTE* CCatItem::CatalogElement() const
 {
-    return reinterpret_cast<const BYTE*>(FindCatalogElement(own_.get()));
+    return reinterpret_cast<const BYTE*>(FindCatalogElement(own_));
 }
 
 namespace {
@@ -418,7 +452,7 @@ std::string CCatItem::DriveTypeText() const
 
 std::string CCatItem::GetPathOnMedium(const std::string& driveRoot) const
 {
-    const LPCITEMIDLIST catalog = FindCatalogElement(own_.get());
+    const LPCITEMIDLIST catalog = FindCatalogElement(own_);
     if (!catalog)
         return {};
     std::string path = driveRoot;
@@ -445,10 +479,10 @@ bool CCatItem::IsMediumPresent(const std::string& driveRoot) const
 
 std::string CCatItem::GetFolderText() const
 {
-    const LPCITEMIDLIST catalog = FindCatalogElement(own_.get());
+    const LPCITEMIDLIST catalog = FindCatalogElement(own_);
     if (!catalog)
         return {};
-    const LPCITEMIDLIST last = LastElement(own_.get());
+    const LPCITEMIDLIST last = LastElement(own_);
     std::string text;
     for (LPCITEMIDLIST at = NextElement(catalog); ElementSize(at) != 0 && at != last; at = NextElement(at)) {
         if (!text.empty())
@@ -532,7 +566,7 @@ HRESULT CCatItem::GetData(FORMATETC* format, STGMEDIUM* medium)
     }
     if (format->cfFormat != ShellIdListFormat() || !IsUsableRequest(*format))
         return DV_E_FORMATETC;
-    platform::com::GlobalPtr block = BuildIdListBlock(root_.get(), own_.get());
+    platform::com::GlobalPtr block = BuildIdListBlock(root_, own_);
     if (!block)
         return E_OUTOFMEMORY;
     FillMedium(medium, std::move(block));

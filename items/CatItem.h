@@ -99,8 +99,8 @@ public:
     std::int32_t LastAccessTime() const { return record_.LastAccessTime; }
     std::int32_t LastWriteTime() const { return record_.LastWriteTime; }
     DWORD Size() const { return record_.Size; }
-    LPCITEMIDLIST RootIdList() const { return root_.get(); }
-    LPCITEMIDLIST OwnIdList() const { return own_.get(); }
+    LPCITEMIDLIST RootIdList() const { return root_; }
+    LPCITEMIDLIST OwnIdList() const { return own_; }
 
     // The catalog this item belongs to: the first element of the own list
     // after the shelf-folder elements, when it is a catalog element. Every
@@ -156,12 +156,20 @@ protected:
     // Replaces the own list (derived classes that rebuild their element).
     void SetOwnIdList(IdListPtr own);
     // Replaces the root list (the shelf root learns it from Initialize).
-    void SetRootIdList(IdListPtr root) { root_ = std::move(root); }
+    void SetRootIdList(IdListPtr root);
 
 private:
+    // Copies `own` (with a new element for `record` and `kind` appended when
+    // `append` is set) and `root` into one block.
+    void StoreLists(LPCITEMIDLIST root, LPCITEMIDLIST own, const CatRecord* record, DWORD kind, bool append);
+
     ModuleLock lock_;
-    IdListPtr root_;
-    IdListPtr own_;
+    // Both private copies share one allocation, own list first: a folder
+    // makes one item per entry, and each copy of its own would cost an
+    // allocation and its overhead again.
+    IdListPtr lists_;
+    LPITEMIDLIST root_ = nullptr; // into lists_, or none
+    LPITEMIDLIST own_ = nullptr; // into lists_, or none
     CatRecord record_{};
 };
 

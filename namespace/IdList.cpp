@@ -158,23 +158,35 @@ IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second)
     return joined;
 }
 
+std::size_t ElementSizeOf(DWORD kind)
+{
+    return kind == kKindCatalog ? kCatalogElementSize : kElementSize;
+}
+
+void WriteElement(BYTE* at, const CatRecord* record, DWORD kind)
+{
+    const std::size_t elementSize = ElementSizeOf(kind);
+    // Padding and an unfilled volume block are zero, never stale heap bytes.
+    std::memset(at, 0, kOffsetRecord);
+    WriteField<USHORT>(at + kOffsetCb, static_cast<USHORT>(elementSize));
+    WriteField<DWORD>(at + kOffsetKind, kind);
+    if (record)
+        std::memcpy(at + kOffsetRecord, record, sizeof(CatRecord));
+    else
+        std::memset(at + kOffsetRecord, 0, sizeof(CatRecord));
+    std::memset(at + kElementSize, 0, elementSize - kElementSize + kTerminatorSize);
+}
+
 IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
 {
-    const std::size_t elementSize = kind == kKindCatalog ? kCatalogElementSize : kElementSize;
     const std::size_t parentBytes = ElementBytes(parent);
-    IdListPtr list = Allocate(parentBytes + elementSize + kTerminatorSize);
+    IdListPtr list = Allocate(parentBytes + ElementSizeOf(kind) + kTerminatorSize);
     if (!list)
         return nullptr;
     BYTE* out = Bytes(list.get());
     if (parentBytes)
         std::memcpy(out, parent, parentBytes);
-    BYTE* element = out + parentBytes;
-    // Padding and an unfilled volume block are zero, never stale heap bytes.
-    std::memset(element, 0, elementSize + kTerminatorSize);
-    WriteField<USHORT>(element + kOffsetCb, static_cast<USHORT>(elementSize));
-    WriteField<DWORD>(element + kOffsetKind, kind);
-    if (record)
-        std::memcpy(element + kOffsetRecord, record, sizeof(CatRecord));
+    WriteElement(out + parentBytes, record, kind);
     return list;
 }
 

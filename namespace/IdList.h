@@ -79,6 +79,11 @@ IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 // `record` (none: a zeroed record) at its end. A catalog element's volume
 // block is zeroed for the caller to fill.
 IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
+// The bytes an element of `kind` takes, and the element with its terminator
+// written at `at` (which must hold that size plus 2): what MakeElement
+// appends, for callers that place the list in memory of their own.
+std::size_t ElementSizeOf(DWORD kind);
+void WriteElement(BYTE* at, const CatRecord* record, DWORD kind);
 // A one-element list holding a copy of `element`; null for null and for the
 // terminator.
 IdListPtr CopyElement(LPCITEMIDLIST element);
