@@ -232,12 +232,7 @@ std::string CShelfFolder::GetName()
 
 LPITEMIDLIST CShelfFolder::GetLastID()
 {
-    IdListPtr last = CopyIdList(LastElement(OwnIdList()));
-    if (last == nullptr)
-        return nullptr;
-    const DWORD kind = kKindShelfFolder;
-    std::memcpy(reinterpret_cast<BYTE*>(last.get()) + kOffsetKind, &kind, sizeof kind);
-    return last.release();
+    return CopyLastElementAs(OwnIdList(), kKindShelfFolder).release();
 }
 
 HRESULT CShelfFolder::GetShellAttributes(ULONG* mask)

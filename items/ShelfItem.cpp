@@ -262,12 +262,10 @@ int CShelfItem::GetIconIndex()
 
 LPITEMIDLIST CShelfItem::GetLastID()
 {
-    IdListPtr last = CopyIdList(LastElement(OwnIdList()));
+    IdListPtr last = CopyLastElementAs(OwnIdList(), kKindCatalog);
     if (last == nullptr)
         return nullptr;
-    auto* element = reinterpret_cast<LPITEMIDLIST>(last.get());
-    const DWORD kind = kKindCatalog;
-    std::memcpy(reinterpret_cast<BYTE*>(element) + kOffsetKind, &kind, sizeof kind);
+    auto* element = last.get();
     CatRecord record = ElementRecord(element);
     record.Attributes |= kAttrDirectory;
     record.Size = kRootList;

@@ -84,12 +84,7 @@ HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO*)
 
 LPITEMIDLIST CCatFolder::GetLastID()
 {
-    IdListPtr last = CopyIdList(LastElement(OwnIdList()));
-    if (last == nullptr)
-        return nullptr;
-    const DWORD kind = kKindFolder;
-    std::memcpy(reinterpret_cast<BYTE*>(last.get()) + kOffsetKind, &kind, sizeof kind);
-    return last.release();
+    return CopyLastElementAs(OwnIdList(), kKindFolder).release();
 }
 
 HRESULT CCatFolder::GetShellAttributes(ULONG* mask)

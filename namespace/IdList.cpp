@@ -200,6 +200,14 @@ LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list)
     return at;
 }
 
+IdListPtr CopyLastElementAs(LPCITEMIDLIST list, DWORD kind)
+{
+    IdListPtr last = CopyElement(LastElement(list));
+    if (last != nullptr)
+        WriteField<DWORD>(reinterpret_cast<BYTE*>(last.get()) + kOffsetKind, kind);
+    return last;
+}
+
 IdListPtr CopyCatalogElement(LPCITEMIDLIST list)
 {
     return CopyElement(FindCatalogElement(list));

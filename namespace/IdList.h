@@ -87,6 +87,10 @@ void WriteElement(BYTE* at, const CatRecord* record, DWORD kind);
 // A one-element list holding a copy of `element`; null for null and for the
 // terminator.
 IdListPtr CopyElement(LPCITEMIDLIST element);
+// A one-element list holding a copy of the last element of `list` with its
+// kind set to `kind` (what a folder hands the shell for itself); null when
+// the list has no element.
+IdListPtr CopyLastElementAs(LPCITEMIDLIST list, DWORD kind);
 // The catalog element behind the leading shelf-folder elements, alone in a
 // new list; null when the next element is not a catalog element.
 IdListPtr CopyCatalogElement(LPCITEMIDLIST list);
