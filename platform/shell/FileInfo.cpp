@@ -25,13 +25,15 @@ QMimeType TypeOf(const std::string& name, DWORD attributes)
 }
 
 // Without a desktop session (the offscreen platform, a bare X server) Qt
-// knows no theme; the freedesktop default is tried then, with hicolor as its
-// own fallback. A missing theme just yields no icons.
+// knows no theme, or names only hicolor, the base theme that holds no file
+// type icons; the freedesktop default is tried then, with hicolor as its own
+// fallback. A missing theme just yields no icons.
 void EnsureIconTheme()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        if (QIcon::themeName().isEmpty())
+        const QString current = QIcon::themeName();
+        if (current.isEmpty() || current == QStringLiteral("hicolor"))
             QIcon::setThemeName(QStringLiteral("Adwaita"));
         if (QIcon::fallbackThemeName().isEmpty())
             QIcon::setFallbackThemeName(QStringLiteral("hicolor"));
