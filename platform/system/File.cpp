@@ -113,20 +113,20 @@ void File::Close()
     }
 }
 
-std::int64_t File::Read(void* data, std::size_t size)
+namespace {
+
+// Reads until `size` bytes are in or the file ends, resuming after signals;
+// `step` reads at most n bytes to `at` once the first `done` are in.
+template <class Step>
+std::int64_t ReadFully(char* bytes, std::size_t size, Step&& step, int& error)
 {
-    if (fd_ < 0) {
-        Fail(EBADF);
-        return -1;
-    }
-    auto* bytes = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t count = ::read(fd_, bytes + done, size - done);
+        const ssize_t count = step(bytes + done, size - done, done);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(errno);
+            error = errno;
             return -1;
         }
         if (count == 0)
@@ -134,6 +134,23 @@ std::int64_t File::Read(void* data, std::size_t size)
         done += static_cast<std::size_t>(count);
     }
     return static_cast<std::int64_t>(done);
+}
+
+} // namespace
+
+std::int64_t File::Read(void* data, std::size_t size)
+{
+    if (fd_ < 0) {
+        Fail(EBADF);
+        return -1;
+    }
+    int error = 0;
+    const std::int64_t count = ReadFully(
+        static_cast<char*>(data), size, [this](char* at, std::size_t n, std::size_t) { return ::read(fd_, at, n); },
+        error);
+    if (count < 0)
+        Fail(error);
+    return count;
 }
 
 std::int64_t File::ReadAt(std::uint64_t position, void* data, std::size_t size)
@@ -146,21 +163,16 @@ std::int64_t File::ReadAt(std::uint64_t position, void* data, std::size_t size)
         Fail(EINVAL);
         return -1;
     }
-    auto* bytes = static_cast<char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t count = ::pread(fd_, bytes + done, size - done, static_cast<off_t>(position + done));
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-            return -1;
-        }
-        if (count == 0)
-            break;
-        done += static_cast<std::size_t>(count);
-    }
-    return static_cast<std::int64_t>(done);
+    int error = 0;
+    const std::int64_t count = ReadFully(
+        static_cast<char*>(data), size,
+        [this, position](char* at, std::size_t n, std::size_t done) {
+            return ::pread(fd_, at, n, static_cast<off_t>(position + done));
+        },
+        error);
+    if (count < 0)
+        Fail(error);
+    return count;
 }
 
 bool File::ReadExact(void* data, std::size_t size)
