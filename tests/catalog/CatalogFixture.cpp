@@ -1,6 +1,5 @@
 #include "tests/catalog/CatalogFixture.h"
 
-#include "platform/registry/Registry.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -67,9 +66,7 @@ std::string CatalogTest::Make(const std::string& relative, const std::string& co
 
 void CatalogTest::SetCatalogDirectory(const std::string& directory)
 {
-    platform::registry::Key key;
-    ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
-    ASSERT_EQ(key.SetString("", directory), 0);
+    UseCatalogDirectory(directory);
 }
 
 void CatalogTest::WriteDriveTable(const std::string& lines)

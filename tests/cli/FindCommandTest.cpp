@@ -1,7 +1,6 @@
 // pellidor find, run as a user runs it, over catalogs read from small trees.
 
 #include "catalog/CatFile.h"
-#include "platform/registry/Registry.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -51,25 +50,11 @@ QString Program()
     return QString::fromStdString(test::BinDirectory() + "/pellidor");
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const std::size_t end = text.find('\n', begin);
-        lines.push_back(text.substr(begin, end - begin));
-        if (end == std::string::npos)
-            break;
-        begin = end + 1;
-    }
-    return lines;
-}
-
 // The first field of every result line, header left out.
 std::vector<std::string> Names(const std::string& out)
 {
     std::vector<std::string> names;
-    const auto lines = Lines(out);
+    const auto lines = test::SplitLines(out);
     for (std::size_t i = 1; i < lines.size(); ++i)
         names.push_back(lines[i].substr(0, lines[i].find('\t')));
     std::sort(names.begin(), names.end());
@@ -81,10 +66,7 @@ protected:
     void SetUp() override
     {
         catDir_ = test::TestRoot() + "/shelf";
-        QDir().mkpath(QString::fromStdString(catDir_));
-        platform::registry::Key key;
-        ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
-        ASSERT_EQ(key.SetString("", catDir_), 0);
+        test::UseCatalogDirectory(catDir_);
     }
 
     // A file of `size` bytes changed at `changed` (local "yyyy-MM-dd HH:mm"),
@@ -138,7 +120,7 @@ TEST_F(FindCommandTest, PrintsTheSevenColumnsOfEveryMatch)
 
     const FindRun run = Find({"report"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto lines = Lines(run.out);
+    const auto lines = test::SplitLines(run.out);
     ASSERT_EQ(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines[0], "Name\tTotal Size\tType\tDate\tAttribute\tVolume\tIn Folder");
     EXPECT_EQ(lines[1].substr(0, lines[1].find('\t', lines[1].find('\t') + 1)), "Annual Report.pdf\t2 KB");
@@ -228,7 +210,7 @@ TEST_F(FindCommandTest, BadOptionValuesAreRefusedInOneLine)
             shown += argument + ' ';
         EXPECT_NE(run.status, 0) << shown;
         EXPECT_TRUE(run.out.empty()) << shown << run.out;
-        EXPECT_EQ(Lines(run.err).size(), 1u) << shown << run.err;
+        EXPECT_EQ(test::SplitLines(run.err).size(), 1u) << shown << run.err;
     }
 }
 
@@ -255,7 +237,7 @@ TEST_F(FindCommandTest, InterruptStopsTheSearchAndKeepsWhatWasPrinted)
     const std::string out = process.readAllStandardOutput().toStdString();
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out.back(), '\n');
-    const auto lines = Lines(out);
+    const auto lines = test::SplitLines(out);
     EXPECT_GT(lines.size(), 1u);
     EXPECT_LT(lines.size(), static_cast<std::size_t>(kFiles) + 1);
     for (std::size_t i = 1; i < lines.size(); ++i)

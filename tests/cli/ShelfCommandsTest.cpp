@@ -40,25 +40,11 @@ Outcome Pellidor(const std::vector<std::string>& arguments)
         process.readAllStandardError().toStdString()};
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        const std::size_t end = text.find('\n', begin);
-        lines.push_back(text.substr(begin, end - begin));
-        if (end == std::string::npos)
-            break;
-        begin = end + 1;
-    }
-    return lines;
-}
-
 // A failure says so in one line and a non-zero status.
 void ExpectOneLineError(const Outcome& run, const std::string& containing)
 {
     EXPECT_NE(run.status, 0);
-    EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(SplitLines(run.err).size(), 1u) << run.err;
     EXPECT_NE(run.err.find(containing), std::string::npos) << run.err;
 }
 
@@ -88,7 +74,7 @@ TEST_F(ShelfCommandsTest, ShelfListsItsSevenColumnsFoldersFirst)
 {
     const Outcome run = Pellidor({"shelf"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto lines = Lines(run.out);
+    const auto lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Name\tOriginal\tType\tTotal Size\tFree Space\tDate\tContent");
     EXPECT_EQ(lines[1], "Music\t\t\t\t\t\t");
@@ -106,7 +92,7 @@ TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
 {
     const Outcome run = Pellidor({"ls", "Holiday"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto lines = Lines(run.out);
+    const auto lines = SplitLines(run.out);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "Name\tTotal Size\tType\tDate\tAttribute");
     EXPECT_EQ(lines[1].substr(0, 5), "Docs\t");
@@ -117,7 +103,7 @@ TEST_F(ShelfCommandsTest, LsListsACatalogFolderFoldersFirstThenByName)
     for (const std::string folder : {"Docs\\Sub", "docs/sub", "/Docs/Sub/"}) {
         const Outcome sub = Pellidor({"ls", holiday, folder});
         ASSERT_EQ(sub.status, 0) << sub.err;
-        EXPECT_EQ(Lines(sub.out).size(), 2u) << folder;
+        EXPECT_EQ(SplitLines(sub.out).size(), 2u) << folder;
     }
     ExpectOneLineError(Pellidor({"ls", "Holiday", "Docs/None"}), "Docs/None");
     ExpectOneLineError(Pellidor({"ls", "Nothing"}), "Nothing");

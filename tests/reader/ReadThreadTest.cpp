@@ -54,11 +54,8 @@ protected:
         root_ = TestPath("volume/sub/file.txt");
         WriteFile(root_, "x");
         root_ = TestRoot() + "/volume";
-        catalogs_ = TestPath("catalogs/x");
         catalogs_ = TestRoot() + "/catalogs";
-        platform::registry::Key key;
-        ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
-        ASSERT_EQ(key.SetString("", catalogs_), 0);
+        UseCatalogDirectory(catalogs_);
         WriteFile(TestRoot() + "/drives.table", root_ + "\t5\tDISC\t00C0FFEE\tCDFS\t1000\t0\t1\n");
     }
 

@@ -4,7 +4,6 @@
 #include "items/ShelfFolder.h"
 #include "items/ShelfItem.h"
 #include "module/ModuleLock.h"
-#include "platform/registry/Registry.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
 #include "tests/support/TestEnvironment.h"
@@ -179,10 +178,7 @@ protected:
     void SetUp() override
     {
         catDir_ = test::TestRoot() + "/shelf";
-        QDir().mkpath(QString::fromStdString(catDir_));
-        platform::registry::Key key;
-        ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
-        ASSERT_EQ(key.SetString("", catDir_), 0);
+        test::UseCatalogDirectory(catDir_);
     }
 
     // A file or folder ("name/") of a volume tree.

@@ -1,5 +1,10 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "catalog/CatFile.h"
+#include "platform/registry/Registry.h"
+
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +45,28 @@ std::string ReadFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+void UseCatalogDirectory(const std::string& directory)
+{
+    QDir().mkpath(QString::fromStdString(directory));
+    platform::registry::Key key;
+    ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
+    ASSERT_EQ(key.SetString("", directory), 0);
+}
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t end = text.find('\n', begin);
+        lines.push_back(text.substr(begin, end - begin));
+        if (end == std::string::npos)
+            break;
+        begin = end + 1;
+    }
+    return lines;
 }
 
 std::string BinDirectory()
