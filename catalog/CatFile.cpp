@@ -201,20 +201,65 @@ void CCatFile::DeleteFile()
 
 // ---- Reading ----------------------------------------------------------------
 
+namespace {
+
+// The innermost read scope of this thread.
+thread_local CatalogReadScope* innermostScope = nullptr;
+
+} // namespace
+
+CatalogReadScope::CatalogReadScope(const std::string& path) : outer_(innermostScope)
+{
+    auto file = std::make_shared<CCatFile>();
+    if (file->Open(path, CCatFile::OpenMode::Read))
+        file_ = std::move(file);
+    innermostScope = this;
+}
+
+CatalogReadScope::~CatalogReadScope()
+{
+    innermostScope = outer_;
+}
+
+std::shared_ptr<CCatFile> CatalogReadScope::Find(const std::string& path)
+{
+    for (const CatalogReadScope* scope = innermostScope; scope != nullptr; scope = scope->outer_) {
+        if (scope->file_ && scope->file_->Path() == path)
+            return scope->file_;
+    }
+    return nullptr;
+}
+
+bool CCatFile::BorrowKeptFile()
+{
+    std::shared_ptr<CCatFile> kept = CatalogReadScope::Find(path_);
+    if (!kept)
+        return false;
+    file_.Close();
+    header_ = kept->header_;
+    fromVersion1_ = kept->fromVersion1_;
+    fileSize_ = kept->fileSize_;
+    kept_ = std::move(kept);
+    return true;
+}
+
 bool CCatFile::Open(const std::string& path, OpenMode mode)
 {
     if (!path.empty())
         path_ = path;
+    kept_.reset();
+    readLength_ = readIndex_ = 0;
+    readPosition_ = 0;
+    listCount_ = listIndex_ = 0;
+    listDamaged_ = false;
+    if (mode == OpenMode::Read && BorrowKeptFile())
+        return true;
     const auto fileMode
         = mode == OpenMode::Update ? platform::system::File::Mode::ReadWrite : platform::system::File::Mode::Read;
     if (!file_.Open(path_, fileMode))
         return false;
     const std::int64_t size = file_.Size();
     fileSize_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
-    readLength_ = readIndex_ = 0;
-    readPosition_ = 0;
-    listCount_ = listIndex_ = 0;
-    listDamaged_ = false;
     if (!ReadHeader()) {
         file_.Close();
         return false;
@@ -228,7 +273,7 @@ bool CCatFile::ReadHeader()
     // A version-1 catalog may be shorter than a version-2 header. Only the
     // header's own bytes are read: a list that follows is read on its own.
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_, kHeaderSize));
-    if (available < kVersion1HeaderSize || file_.ReadAt(0, raw, available) != static_cast<std::int64_t>(available))
+    if (available < kVersion1HeaderSize || Reader().ReadAt(0, raw, available) != static_cast<std::int64_t>(available))
         return false;
     std::memcpy(static_cast<void*>(&header_), raw, kHeaderSize);
     fromVersion1_ = false;
@@ -293,7 +338,7 @@ bool CCatFile::Refill()
     const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(left, NextChunkBytes()));
     if (readBuffer_.size() < chunk)
         readBuffer_.resize(chunk);
-    const std::int64_t count = file_.ReadAt(readPosition_, readBuffer_.data(), chunk);
+    const std::int64_t count = Reader().ReadAt(readPosition_, readBuffer_.data(), chunk);
     if (count <= 0)
         return false;
     readLength_ = static_cast<std::size_t>(count);
@@ -340,7 +385,7 @@ bool CCatFile::ReadFirst(DWORD listOffset, CatRecord* record)
 
 bool CCatFile::ReadNext(CatRecord* record)
 {
-    if (record == nullptr || listIndex_ >= listCount_ || !file_.IsOpen())
+    if (record == nullptr || listIndex_ >= listCount_ || !IsReading())
         return false;
     BYTE length = 0;
     if (!ReadBytes(record, kRecordBytes) || !ReadBytes(&length, 1) || !ReadBytes(record->Name, length)) {
@@ -361,7 +406,7 @@ bool CCatFile::ReadIcons(HICON* large, HICON* small)
         *large = nullptr;
     if (small != nullptr)
         *small = nullptr;
-    if (!file_.IsOpen() && !Open({}, OpenMode::Read))
+    if (!IsReading() && !Open({}, OpenMode::Read))
         return false;
     if (header_.IconBlockOffset == 0 || !SeekTo(header_.IconBlockOffset, kReadBufferBytes))
         return false;

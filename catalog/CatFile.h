@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ public:
     // Whether the list being read is damaged: its Count is more than the
     // file can hold, or an entry could not be read whole.
     bool ListDamaged() const { return listDamaged_; }
+    // The entries the list being read holds, at most as many as the rest of
+    // the file has room for.
+    std::int32_t ListCount() const { return listCount_; }
     // Each out icon may be null; an icon that cannot be built is handed out
     // as null. The caller destroys the icons.
     bool ReadIcons(HICON* large, HICON* small);
@@ -119,6 +123,14 @@ public:
     static std::string CatalogDirectory();
 
 private:
+    friend class CatalogReadScope;
+
+    // The open file reads go to: our own, or the one a read scope keeps.
+    platform::system::File& Reader() { return kept_ ? kept_->file_ : file_; }
+    bool IsReading() const { return file_.IsOpen() || kept_ != nullptr; }
+    // Takes the open file and header of a read scope for path_ on this
+    // thread; false when there is none.
+    bool BorrowKeptFile();
     bool ReadHeader();
     void ConvertVersion1(const BYTE* raw);
     bool WriteNewCatalog(const std::string& root, IReadProgress& progress);
@@ -136,6 +148,8 @@ private:
 
     ModuleLock lock_;
     platform::system::File file_;
+    // Set instead of file_ while reading through a read scope's file.
+    std::shared_ptr<CCatFile> kept_;
     std::string path_;
     std::int32_t listCount_ = 0;
     std::int32_t listIndex_ = 0;
@@ -150,6 +164,33 @@ private:
     std::size_t readLength_ = 0;
     std::size_t readIndex_ = 0;
     std::size_t defaultChunk_ = 0;
+};
+
+// While it lives, the catalog at `path` stays open for reading on this
+// thread: a CCatFile here that reads the same path meanwhile shares the open
+// file, its lock and its header instead of opening, locking and reading the
+// header again. A walk over every folder of a catalog holds one, so that it
+// opens a catalog of 50,000 folders once rather than 50,000 times; it also
+// reads one version of the file throughout. For that long, other openers
+// find the catalog locked, as they would while any one folder is read. A
+// catalog that cannot be opened is not kept; its readers then fail on
+// their own as before.
+class CatalogReadScope {
+public:
+    explicit CatalogReadScope(const std::string& path);
+    ~CatalogReadScope();
+    CatalogReadScope(const CatalogReadScope&) = delete;
+    CatalogReadScope& operator=(const CatalogReadScope&) = delete;
+
+    bool IsKeeping() const { return file_ != nullptr; }
+
+private:
+    friend class CCatFile;
+    // The innermost scope of this thread that keeps `path`, or null.
+    static std::shared_ptr<CCatFile> Find(const std::string& path);
+
+    std::shared_ptr<CCatFile> file_;
+    CatalogReadScope* outer_;
 };
 
 // Where the catalog directory is configured.

@@ -1,5 +1,6 @@
 #include "search/SearchThread.h"
 
+#include "catalog/CatFile.h"
 #include "items/ShelfFolder.h"
 #include "items/ShelfItem.h"
 #include "namespace/CatFolder.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include <optional>
 #include <vector>
 
 namespace pellidor {
@@ -67,6 +69,10 @@ void CSearchThread::SearchShelfFolder(CShelfFolder& folder)
         CCatItem* child = folder.GetChild(i);
         if (auto* catalog = dynamic_cast<CShelfItem*>(child)) {
             searchedLists_.clear();
+            // After a stop the catalog is only entered and left, unopened.
+            std::optional<CatalogReadScope> keepOpen;
+            if (!owner_->IsStopRequested())
+                keepOpen.emplace(catalog->CatalogPath());
             SearchCatalogFolder(*catalog, std::string());
         } else if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(child); shelfFolder && criteria_.IncludeSubfolders)
             SearchShelfFolder(*shelfFolder);

@@ -6,7 +6,9 @@
 #include "tests/catalog/CatalogFixture.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace pellidor::test {
 namespace {
@@ -124,6 +126,58 @@ TEST_F(CatFileReadTest, SecondOpenFailsWhileTheFirstObjectLives)
     }
     CCatFile again;
     EXPECT_TRUE(again.Open(catalog, CCatFile::OpenMode::Update));
+}
+
+TEST_F(CatFileReadTest, AReadScopeLendsItsOpenCatalogToReadersOnItsThreadOnly)
+{
+    Make("a.txt", "x");
+    Make("sub/b.txt", "yy");
+    const std::string catalog = CreateCatalog(tree_);
+    const std::vector<CatRecord> alone = ReadList(catalog, kRootList);
+    ASSERT_EQ(alone.size(), 2u);
+    const auto opensOnAnotherThread = [&catalog] {
+        bool opened = false;
+        std::thread other([&] {
+            CCatFile file;
+            opened = file.Open(catalog, CCatFile::OpenMode::Read);
+        });
+        other.join();
+        return opened;
+    };
+    {
+        CatalogReadScope scope(catalog);
+        ASSERT_TRUE(scope.IsKeeping());
+        // Readers here share the kept file: each gets every list, however
+        // many are open at once, and the header with it.
+        CCatFile outer;
+        CatRecord record{};
+        ASSERT_TRUE(outer.Open(catalog, CCatFile::OpenMode::Read));
+        const std::vector<CatRecord> shared = ReadList(catalog, kRootList);
+        ASSERT_EQ(shared.size(), alone.size());
+        for (std::size_t i = 0; i < shared.size(); ++i)
+            EXPECT_STREQ(shared[i].Name, alone[i].Name);
+        const auto folder
+            = std::find_if(shared.begin(), shared.end(), [](const CatRecord& entry) { return entry.IsFolder(); });
+        ASSERT_NE(folder, shared.end());
+        ASSERT_TRUE(outer.ReadFirst(folder->Size, &record));
+        EXPECT_STREQ(record.Name, "b.txt");
+        // The lock is the one of any open: others wait, writers too.
+        EXPECT_FALSE(opensOnAnotherThread());
+        CCatFile writer;
+        EXPECT_FALSE(writer.Open(catalog, CCatFile::OpenMode::Update));
+    }
+    EXPECT_TRUE(opensOnAnotherThread());
+}
+
+TEST_F(CatFileReadTest, AScopeOverWhatCannotBeOpenedKeepsNothing)
+{
+    const std::string missing = TestPath("none.pld");
+    CatalogReadScope scope(missing);
+    EXPECT_FALSE(scope.IsKeeping());
+    CCatFile file;
+    CatRecord record{};
+    file.SetPath(missing);
+    EXPECT_FALSE(file.ReadFirst(kRootList, &record));
 }
 
 TEST_F(CatFileReadTest, ReadFirstRefusesWhatIsNoList)

@@ -468,8 +468,9 @@ TEST_F(SearchWalkTest, AWalkHoldsOnlyTheFoldersOnItsPath)
         Search(owner, Criteria("", root));
         EXPECT_EQ(owner.tested, entries);
         EXPECT_EQ(owner.names.size(), static_cast<std::size_t>(entries));
-        // The deepest folders hold files only.
-        EXPECT_LE(owner.maxLiveObjects - before, 2 * kWidth * kDepth + kWidth);
+        // The deepest folders hold files only; one more object is the
+        // catalog file the walk keeps open.
+        EXPECT_LE(owner.maxLiveObjects - before, 2 * kWidth * kDepth + kWidth + 1);
         EXPECT_GE(owner.maxLiveObjects - before, 2 * kWidth * kDepth);
     }
     EXPECT_EQ(ModuleLockCount(), before);
