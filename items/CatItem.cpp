@@ -131,60 +131,77 @@ void FillMedium(STGMEDIUM* medium, platform::com::GlobalPtr block)
 
 CCatItem::CCatItem() = default;
 
-CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own) : record_(LastRecordOf(own))
+CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own)
+    : root_(ShareIdList(CopyIdList(root)))
+    , own_(ShareIdList(CopyIdList(own)))
+    , record_(LastRecordOf(own))
 {
-    StoreLists(root, own, nullptr, 0, false);
 }
 
 CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
-    : record_(record != nullptr ? *record : CatRecord{})
+    : CCatItem(ShareIdList(CopyIdList(root)), ShareIdList(CopyIdList(parent)), record, kind)
 {
-    StoreLists(root, parent, record, kind, true);
+}
+
+CCatItem::CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* record, DWORD kind)
+    : root_(std::move(root))
+    , record_(record != nullptr ? *record : CatRecord{})
+{
+    if (ElementSizeOf(kind) == kElementSize) {
+        WriteElement(tail_, record, kind);
+        hasTail_ = true;
+        parent_ = std::move(parent);
+    } else {
+        own_ = ShareIdList(MakeElement(parent.get(), record, kind));
+    }
 }
 
 CCatItem::~CCatItem() = default;
 
-void CCatItem::StoreLists(LPCITEMIDLIST root, LPCITEMIDLIST own, const CatRecord* record, DWORD kind, bool append)
+LPCITEMIDLIST CCatItem::Tail() const
 {
-    const bool hasOwn = own != nullptr || append;
-    const std::size_t ownPrefix = own != nullptr ? IdListSize(own) - kTerminatorSize : 0;
-    const std::size_t ownBytes = hasOwn ? ownPrefix + (append ? ElementSizeOf(kind) : 0) + kTerminatorSize : 0;
-    const std::size_t rootBytes = IdListSize(root);
-    IdListPtr block;
-    if (ownBytes + rootBytes > 0)
-        block.reset(static_cast<LPITEMIDLIST>(platform::com::TaskMemAlloc(ownBytes + rootBytes)));
-    // Without memory both lists are none, as each failed copy was before.
-    auto* at = reinterpret_cast<BYTE*>(block.get());
-    LPITEMIDLIST newOwn = nullptr;
-    LPITEMIDLIST newRoot = nullptr;
-    if (at != nullptr && hasOwn) {
-        if (ownPrefix != 0)
-            std::memcpy(at, own, ownPrefix);
-        if (append)
-            WriteElement(at + ownPrefix, record, kind);
-        else
-            std::memset(at + ownPrefix, 0, kTerminatorSize);
-        newOwn = reinterpret_cast<LPITEMIDLIST>(at);
-    }
-    if (at != nullptr && root != nullptr) {
-        std::memcpy(at + ownBytes, root, rootBytes);
-        newRoot = reinterpret_cast<LPITEMIDLIST>(at + ownBytes);
-    }
-    // The old block goes only now: `own` or `root` may point into it.
-    lists_ = std::move(block);
-    own_ = newOwn;
-    root_ = newRoot;
+    return hasTail_ ? reinterpret_cast<LPCITEMIDLIST>(tail_) : nullptr;
+}
+
+const SharedIdList& CCatItem::SharedOwnIdList() const
+{
+    if (!own_ && hasTail_)
+        own_ = ShareIdList(JoinIdLists(parent_.get(), Tail()));
+    return own_;
+}
+
+template <class Visit>
+void CCatItem::VisitOwnElements(Visit visit) const
+{
+    const auto walk = [&visit](LPCITEMIDLIST list) {
+        for (LPCITEMIDLIST at = list; at != nullptr && ElementSize(at) != 0; at = NextElement(at)) {
+            if (!visit(at))
+                return false;
+        }
+        return true;
+    };
+    if (!hasTail_)
+        walk(own_.get());
+    else if (walk(parent_.get()))
+        walk(Tail());
+}
+
+LPCITEMIDLIST CCatItem::LastOwnElement() const
+{
+    return hasTail_ ? Tail() : LastElement(own_.get());
 }
 
 void CCatItem::SetOwnIdList(IdListPtr own)
 {
-    StoreLists(root_, own.get(), nullptr, 0, false);
-    record_ = LastRecordOf(own_);
+    record_ = LastRecordOf(own.get());
+    own_ = ShareIdList(std::move(own));
+    parent_.reset();
+    hasTail_ = false;
 }
 
 void CCatItem::SetRootIdList(IdListPtr root)
 {
-    StoreLists(root.get(), own_, nullptr, 0, false);
+    root_ = ShareIdList(std::move(root));
 }
 
 // --- The virtual operations of a catalogued file ---
@@ -341,12 +358,12 @@ int CCatItem::GetIconIndex()
 
 LPITEMIDLIST CCatItem::GetFullIDList() const
 {
-    return JoinIdLists(root_, own_).release();
+    return JoinIdLists(root_.get(), OwnIdList()).release();
 }
 
 LPITEMIDLIST CCatItem::GetLastID()
 {
-    return CopyElement(LastElement(own_)).release();
+    return CopyElement(LastOwnElement()).release();
 }
 
 HRESULT CCatItem::GetShellAttributes(ULONG* mask)
@@ -375,7 +392,31 @@ HRESULT CCatItem::GetDisplayName(DWORD, STRRET* out)
 
 const BYTE* CCatItem::CatalogElement() const
 {
-    return reinterpret_cast<const BYTE*>(FindCatalogElement(own_));
+    // The first element that is not a shelf folder, when it is a catalog.
+    LPCITEMIDLIST catalog = nullptr;
+    VisitOwnElements([&catalog](LPCITEMIDLIST element) {
+        const DWORD kind = ElementKind(element);
+        if (kind == kKindCatalog)
+            catalog = element;
+        return kind == kKindShelfFolder;
+    });
+    return reinterpret_cast<const BYTE*>(catalog);
+}
+
+bool CCatItem::NamesBelowCatalog(std::vector<std::string>& names) const
+{
+    bool belowCatalog = false;
+    bool found = false;
+    VisitOwnElements([&](LPCITEMIDLIST element) {
+        if (belowCatalog) {
+            names.push_back(ElementName(element));
+            return true;
+        }
+        const DWORD kind = ElementKind(element);
+        belowCatalog = found = kind == kKindCatalog;
+        return kind == kKindShelfFolder || belowCatalog;
+    });
+    return found;
 }
 
 namespace {
@@ -452,14 +493,13 @@ std::string CCatItem::DriveTypeText() const
 
 std::string CCatItem::GetPathOnMedium(const std::string& driveRoot) const
 {
-    const LPCITEMIDLIST catalog = FindCatalogElement(own_);
-    if (!catalog)
+    std::vector<std::string> names;
+    if (!NamesBelowCatalog(names))
         return {};
     std::string path = driveRoot;
     while (!path.empty() && path.back() == '/')
         path.pop_back();
-    for (LPCITEMIDLIST at = NextElement(catalog); ElementSize(at) != 0; at = NextElement(at)) {
-        const std::string name = ElementName(at);
+    for (const std::string& name : names) {
         if (IsUnsafeName(name))
             return {};
         path += '/';
@@ -479,15 +519,15 @@ bool CCatItem::IsMediumPresent(const std::string& driveRoot) const
 
 std::string CCatItem::GetFolderText() const
 {
-    const LPCITEMIDLIST catalog = FindCatalogElement(own_);
-    if (!catalog)
+    std::vector<std::string> names;
+    if (!NamesBelowCatalog(names) || names.empty())
         return {};
-    const LPCITEMIDLIST last = LastElement(own_);
+    names.pop_back(); // the item itself
     std::string text;
-    for (LPCITEMIDLIST at = NextElement(catalog); ElementSize(at) != 0 && at != last; at = NextElement(at)) {
+    for (const std::string& name : names) {
         if (!text.empty())
             text += '\\';
-        text += ElementName(at);
+        text += name;
     }
     return text;
 }
@@ -566,7 +606,7 @@ HRESULT CCatItem::GetData(FORMATETC* format, STGMEDIUM* medium)
     }
     if (format->cfFormat != ShellIdListFormat() || !IsUsableRequest(*format))
         return DV_E_FORMATETC;
-    platform::com::GlobalPtr block = BuildIdListBlock(root_, own_);
+    platform::com::GlobalPtr block = BuildIdListBlock(root_.get(), OwnIdList());
     if (!block)
         return E_OUTOFMEMORY;
     FillMedium(medium, std::move(block));

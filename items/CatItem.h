@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace pellidor {
 
@@ -59,9 +60,13 @@ public:
     CCatItem();
     // Copies both lists; record and name come from the own list's last element.
     CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own);
-    // Appends a new element of `kind` for `record` (none: zeroes) to a copy
-    // of `parent`.
+    // The own list is `parent` followed by a new element of `kind` for
+    // `record` (none: zeroes).
     CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
+    // As above, sharing both lists with the folder that makes its children:
+    // only the new element is the child's own memory. A catalog element
+    // (larger than the others) is stored with its list whole.
+    CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* record, DWORD kind);
 
     // The virtual operations, in their slot order.
     virtual HRESULT SetNameOf(HWND owner, const WCHAR* newName);
@@ -99,8 +104,11 @@ public:
     std::int32_t LastAccessTime() const { return record_.LastAccessTime; }
     std::int32_t LastWriteTime() const { return record_.LastWriteTime; }
     DWORD Size() const { return record_.Size; }
-    LPCITEMIDLIST RootIdList() const { return root_; }
-    LPCITEMIDLIST OwnIdList() const { return own_; }
+    LPCITEMIDLIST RootIdList() const { return root_.get(); }
+    // Made whole on the first call when the item shares its parent's list.
+    LPCITEMIDLIST OwnIdList() const { return SharedOwnIdList().get(); }
+    const SharedIdList& SharedRootIdList() const { return root_; }
+    const SharedIdList& SharedOwnIdList() const;
 
     // The catalog this item belongs to: the first element of the own list
     // after the shelf-folder elements, when it is a catalog element. Every
@@ -159,17 +167,29 @@ protected:
     void SetRootIdList(IdListPtr root);
 
 private:
-    // Copies `own` (with a new element for `record` and `kind` appended when
-    // `append` is set) and `root` into one block.
-    void StoreLists(LPCITEMIDLIST root, LPCITEMIDLIST own, const CatRecord* record, DWORD kind, bool append);
+    // Calls `visit` with each element of the own list in order, without
+    // making it whole, until `visit` answers false.
+    template <class Visit>
+    void VisitOwnElements(Visit visit) const;
+    // The names of the own list's elements below its catalog element; false
+    // when there is no catalog element.
+    bool NamesBelowCatalog(std::vector<std::string>& names) const;
+    LPCITEMIDLIST LastOwnElement() const;
+    // The single element after parent_, or null when own_ holds the list.
+    LPCITEMIDLIST Tail() const;
 
     ModuleLock lock_;
-    // Both private copies share one allocation, own list first: a folder
-    // makes one item per entry, and each copy of its own would cost an
-    // allocation and its overhead again.
-    IdListPtr lists_;
-    LPITEMIDLIST root_ = nullptr; // into lists_, or none
-    LPITEMIDLIST own_ = nullptr; // into lists_, or none
+    SharedIdList root_;
+    // The own list is either whole in own_, or parent_ (shared with the
+    // siblings) followed by the single element in tail_. A folder makes
+    // one item per entry, and a private copy of the path above each entry
+    // would cost its size again per entry; own_ is then made only when a
+    // caller needs the list in one piece. The element lives inside the
+    // object: one allocation per entry instead of two.
+    SharedIdList parent_;
+    bool hasTail_ = false;
+    alignas(8) BYTE tail_[kElementSize + kTerminatorSize];
+    mutable SharedIdList own_;
     CatRecord record_{};
 };
 

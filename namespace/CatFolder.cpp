@@ -129,12 +129,15 @@ bool CCatFolder::LoadChildren(bool reload)
         CCatFile file;
         file.SetPath(CatalogPath());
         CatRecord record{};
+        const SharedIdList& root = SharedRootIdList();
+        const SharedIdList& own = SharedOwnIdList();
         if (file.ReadFirst(Size(), &record)) {
+            children_.reserve(static_cast<std::size_t>(file.ListCount()));
             do {
                 if (record.IsFolder())
-                    AppendChild(MakeCom<CCatFolder>(RootIdList(), OwnIdList(), &record, kKindFolder));
+                    AppendChild(MakeCom<CCatFolder>(root, own, &record, kKindFolder));
                 else
-                    AppendChild(MakeCom<CCatItem>(RootIdList(), OwnIdList(), &record, kKindFile));
+                    AppendChild(MakeCom<CCatItem>(root, own, &record, kKindFile));
             } while (file.ReadNext(&record));
         }
     }

@@ -1,6 +1,7 @@
 #include "namespace/IdList.h"
 
 #include <cstring>
+#include <utility>
 
 namespace pellidor {
 
@@ -140,6 +141,13 @@ IdListPtr CopyIdList(LPCITEMIDLIST list)
     if (copy)
         std::memcpy(copy.get(), list, size);
     return copy;
+}
+
+SharedIdList ShareIdList(IdListPtr list)
+{
+    if (!list)
+        return nullptr;
+    return SharedIdList(std::move(list));
 }
 
 IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second)

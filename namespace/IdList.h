@@ -21,11 +21,16 @@
 #include "platform/com/Types.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace pellidor {
 
 using IdListPtr = platform::com::TaskMemPtr<ITEMIDLIST>;
+// A list that several holders read and none changes: a folder's own list is
+// the start of every child's own list, so the children share it rather than
+// each copying it.
+using SharedIdList = std::shared_ptr<const ITEMIDLIST>;
 
 // Element kinds, in the order CompareIdLists reverses: the higher kind sorts
 // first.
@@ -72,6 +77,8 @@ LPITEMIDLIST LastElement(LPITEMIDLIST list);
 std::size_t IdListSize(LPCITEMIDLIST list);
 // Null for null.
 IdListPtr CopyIdList(LPCITEMIDLIST list);
+// Takes over `list` (null stays null); the last holder frees it.
+SharedIdList ShareIdList(IdListPtr list);
 // The elements of `first` then those of `second`; a copy of the other when
 // one is null; null when both are.
 IdListPtr JoinIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 using namespace pellidor;
@@ -98,6 +99,31 @@ TEST_F(CatFolderTest, SubFolderReadsItsOwnListThroughTheCatalogElement)
     ASSERT_EQ(sub->GetChildCount(), 1);
     EXPECT_EQ(sub->GetChild(0)->GetName(), "deep.txt");
     EXPECT_EQ(sub->GetChild(0)->GetFolderText(), "Docs\\Sub");
+}
+
+TEST_F(CatFolderTest, ChildrenShareTheFoldersListYetHandOutTheirWholeOwnList)
+{
+    ASSERT_TRUE(catalog->LoadChildren(false));
+    auto* docs = dynamic_cast<CCatFolder*>(catalog->GetChild(0));
+    const IdListPtr docsOwn = CopyIdList(docs->OwnIdList());
+    // Loading allocates no list per child: they point at the folder's.
+    const long before = platform::com::TaskMemLiveBlocks();
+    ASSERT_TRUE(docs->LoadChildren(false));
+    ASSERT_EQ(docs->GetChildCount(), 2);
+    EXPECT_EQ(platform::com::TaskMemLiveBlocks(), before);
+
+    CCatItem* note = docs->GetChild(0);
+    EXPECT_EQ(note->CatalogPath(), path);
+    EXPECT_EQ(note->GetFolderText(), "Docs");
+    EXPECT_EQ(note->GetPathOnMedium("/media/cd/"), "/media/cd/Docs/note.txt");
+    const IdListPtr last(note->GetLastID());
+    const IdListPtr expected = JoinIdLists(docsOwn.get(), last.get());
+    ASSERT_EQ(IdListSize(note->OwnIdList()), IdListSize(expected.get()));
+    EXPECT_EQ(std::memcmp(note->OwnIdList(), expected.get(), IdListSize(expected.get())), 0);
+    // A folder's own list, made whole for its children, starts the same way.
+    auto* sub = dynamic_cast<CCatFolder*>(docs->GetChild(1));
+    ASSERT_TRUE(sub->LoadChildren(false));
+    EXPECT_EQ(sub->GetChild(0)->GetPathOnMedium("/m"), "/m/Docs/Sub/deep.txt");
 }
 
 TEST_F(CatFolderTest, EnumeratingTwiceReadsTheCatalogOnce)
