@@ -1,12 +1,17 @@
 #include "platform/shell/FileInfo.h"
 
+#include "platform/shell/TypeKey.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QStandardPaths>
 #include <QString>
 
 #include <mutex>
+#include <unordered_map>
 
 namespace platform::shell {
 
@@ -57,12 +62,80 @@ DWORD GetFileAttributes(const std::string& path)
     return attributes == 0 ? 0x80 : attributes;
 }
 
-std::string GetTypeName(const std::string& name, DWORD attributes)
+namespace {
+
+std::string LookUpTypeName(const std::string& name, DWORD attributes)
 {
     const QMimeType type = TypeOf(name, attributes);
     if (!type.isValid() || type.isDefault())
         return {};
     return type.comment().toStdString();
+}
+
+// Asking the database costs tens of microseconds a name (it tries its
+// wildcard globs one by one), and a search result list asks once per row.
+// Names that share their key share their type, so one answer per key is
+// kept. Any thread may ask.
+class TypeNameCache {
+public:
+    static TypeNameCache& Instance()
+    {
+        static TypeNameCache cache;
+        return cache;
+    }
+
+    std::string Get(const std::string& name, DWORD attributes)
+    {
+        std::optional<std::string> key;
+        if ((attributes & kDirectoryBit) == 0)
+            key = rules_.KeyOf(name);
+        else
+            key = std::string("/"); // no file key holds "/"
+        if (!key)
+            return LookUpTypeName(name, attributes);
+        {
+            std::lock_guard guard(mutex_);
+            if (const auto found = names_.find(*key); found != names_.end())
+                return found->second;
+        }
+        std::string typeName = LookUpTypeName(name, attributes);
+        std::lock_guard guard(mutex_);
+        if (names_.size() >= kMaxEntries)
+            names_.clear(); // bounded: a catalog may hold any number of extensions
+        names_.emplace(std::move(*key), typeName);
+        return typeName;
+    }
+
+private:
+    static constexpr std::size_t kMaxEntries = 4096;
+
+    TypeNameCache() : rules_(TypeKeyRules::FromGlobFiles(ReadGlobFiles())) { }
+
+    // The files the database itself is built from, in every data directory.
+    static std::vector<std::string> ReadGlobFiles()
+    {
+        std::vector<std::string> contents;
+        const QStringList paths
+            = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
+        for (const QString& path : paths) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return {}; // a glob we cannot see could match anything
+            contents.push_back(file.readAll().toStdString());
+        }
+        return contents;
+    }
+
+    const TypeKeyRules rules_;
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::string> names_;
+};
+
+} // namespace
+
+std::string GetTypeName(const std::string& name, DWORD attributes)
+{
+    return TypeNameCache::Instance().Get(name, attributes);
 }
 
 QImage GetFileTypeIcon(const std::string& name, int size)

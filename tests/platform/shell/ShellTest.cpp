@@ -1,6 +1,10 @@
 #include "platform/shell/Execute.h"
 #include "platform/shell/FileInfo.h"
+#include "platform/shell/TypeKey.h"
 #include "tests/support/TestEnvironment.h"
+
+#include <QMimeDatabase>
+#include <QMimeType>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +20,54 @@ TEST(FileInfo, TypeNamesComeFromTheNameAloneAndUnknownGivesNothing)
     EXPECT_EQ(GetTypeName("noextension", 0x80), "");
     EXPECT_FALSE(GetTypeName("folder.png", 0x10).empty());
     EXPECT_NE(GetTypeName("folder.png", 0x10), GetTypeName("folder.png", 0x80));
+}
+
+TEST(TypeKey, OnlyNamesThatExtensionGlobsAloneDecideShareAKey)
+{
+    const TypeKeyRules rules = TypeKeyRules::FromGlobFiles({"# comment\n"
+                                                            "50:text/plain:*.txt\n"
+                                                            "50:application/x-compressed-tar:*.tar.gz\n"
+                                                            "50:text/x-c++src:*.C:cs\n"
+                                                            "50:text/x-makefile:makefile\n"
+                                                            "10:text/x-readme:readme*\n"
+                                                            "50:application/x-sharedlib:*.so.[0-9]*\n"
+                                                            "50:application/x-trash:*~\n"});
+    EXPECT_EQ(rules.KeyOf("notes.txt"), ".txt");
+    EXPECT_EQ(rules.KeyOf("a.b.tar.gz"), ".b.tar.gz");
+    EXPECT_EQ(rules.KeyOf("main.C"), ".C"); // the case stays: some globs heed it
+    EXPECT_EQ(rules.KeyOf("plain"), "");
+    // Whole names and other wildcards look past the extension.
+    EXPECT_EQ(rules.KeyOf("Makefile"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("README.txt"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("libx.so.6"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("draft.txt~"), std::nullopt);
+    // Case folding beyond ASCII, and paths, are not followed.
+    EXPECT_EQ(rules.KeyOf("caf\xC3\xA9.txt"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("dir/a.txt"), std::nullopt);
+    // Without the glob files nothing can be known.
+    EXPECT_EQ(TypeKeyRules::FromGlobFiles({}).KeyOf("notes.txt"), std::nullopt);
+    EXPECT_EQ(TypeKeyRules().KeyOf("notes.txt"), std::nullopt);
+}
+
+TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
+{
+    // Each probe follows a name with the same extension, so a cache that
+    // looked at extensions alone would answer it wrongly.
+    const std::vector<std::string> names
+        = {"a.txt", "README.txt", "b.gz", "x.tar.gz", "c.1", "libz.so.1", "notes.txt~", "Makefile", "makefile.am",
+            "MAKEFILE", "n.C", "n.c", "x.ANIM3", "y.anim3", "123.vdr", "001.VDR", "noext", "README",
+            "ma\xE2\x84\xAA"
+            "efile",
+            "z.TXT"};
+    const QMimeDatabase database;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const std::string& name : names) {
+            const QMimeType type
+                = database.mimeTypeForFile(QString::fromStdString(name), QMimeDatabase::MatchExtension);
+            const std::string expected = type.isDefault() ? std::string() : type.comment().toStdString();
+            EXPECT_EQ(GetTypeName(name, 0x80), expected) << name;
+        }
+    }
 }
 
 TEST(FileInfo, AttributesOfEntriesOnTheDisk)
