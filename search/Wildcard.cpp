@@ -34,6 +34,18 @@ bool MatchesOne(unsigned char patternChar, unsigned char nameChar)
     }
 }
 
+// The first position from `from` where `patternChar` can match: a plain
+// character is looked for directly rather than tried at every position.
+std::size_t NextCandidate(std::string_view name, std::size_t from, unsigned char patternChar)
+{
+    if (patternChar == '?' || patternChar == '!' || patternChar == '%')
+        return from;
+    const unsigned char wanted = AsciiUpper(patternChar);
+    while (from < name.size() && AsciiUpper(static_cast<unsigned char>(name[from])) != wanted)
+        ++from;
+    return from;
+}
+
 } // namespace
 
 // Every pattern character but "*" consumes exactly one name character, so
@@ -54,6 +66,8 @@ bool MatchWildcard(std::string_view name, std::string_view pattern)
         if (p < pattern.size() && pattern[p] == '*') {
             resumePattern = ++p;
             resumeName = n;
+            if (p == pattern.size())
+                return true; // a last star takes the rest, whatever it is
             continue;
         }
         if (p < pattern.size()
@@ -65,7 +79,8 @@ bool MatchWildcard(std::string_view name, std::string_view pattern)
         if (resumePattern == kNoStar)
             return false;
         p = resumePattern;
-        n = ++resumeName;
+        n = NextCandidate(name, ++resumeName, static_cast<unsigned char>(pattern[p]));
+        resumeName = n;
     }
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
