@@ -26,21 +26,37 @@ TEST(TypeKey, OnlyNamesThatExtensionGlobsAloneDecideShareAKey)
 {
     const TypeKeyRules rules = TypeKeyRules::FromGlobFiles({"# comment\n"
                                                             "50:text/plain:*.txt\n"
+                                                            "50:application/gzip:*.gz\n"
                                                             "50:application/x-compressed-tar:*.tar.gz\n"
                                                             "50:text/x-c++src:*.C:cs\n"
                                                             "50:text/x-makefile:makefile\n"
                                                             "10:text/x-readme:readme*\n"
                                                             "50:application/x-sharedlib:*.so.[0-9]*\n"
-                                                            "50:application/x-trash:*~\n"});
+                                                            "50:application/x-trash:*~\n"
+                                                            "50:text/troff:*.[1-9]\n"
+                                                            "50:video/x-vdr:[0-9][0-9][0-9].vdr\n"
+                                                            "50:text/x-log:[!a-m]*.log\n"});
+    // The longest ending some extension glob names, in the name's own case
+    // (some globs heed it).
     EXPECT_EQ(rules.KeyOf("notes.txt"), ".txt");
-    EXPECT_EQ(rules.KeyOf("a.b.tar.gz"), ".b.tar.gz");
-    EXPECT_EQ(rules.KeyOf("main.C"), ".C"); // the case stays: some globs heed it
+    EXPECT_EQ(rules.KeyOf("boot-8.7.29.txt"), ".txt");
+    EXPECT_EQ(rules.KeyOf("a.b.tar.gz"), ".tar.gz");
+    EXPECT_EQ(rules.KeyOf("a.TAR.gz"), ".TAR.gz");
+    EXPECT_EQ(rules.KeyOf("a.gz"), ".gz");
+    EXPECT_EQ(rules.KeyOf("main.C"), ".C");
     EXPECT_EQ(rules.KeyOf("plain"), "");
+    EXPECT_EQ(rules.KeyOf("data.unknown"), "");
     // Whole names and other wildcards look past the extension.
     EXPECT_EQ(rules.KeyOf("Makefile"), std::nullopt);
     EXPECT_EQ(rules.KeyOf("README.txt"), std::nullopt);
     EXPECT_EQ(rules.KeyOf("libx.so.6"), std::nullopt);
     EXPECT_EQ(rules.KeyOf("draft.txt~"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("ls.1"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("001.VDR"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("zz.log"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("ab.vdr"), "");
+    EXPECT_EQ(rules.KeyOf("ls.a"), "");
+    EXPECT_EQ(rules.KeyOf("az.log"), "");
     // Case folding beyond ASCII, and paths, are not followed.
     EXPECT_EQ(rules.KeyOf("caf\xC3\xA9.txt"), std::nullopt);
     EXPECT_EQ(rules.KeyOf("dir/a.txt"), std::nullopt);
@@ -53,12 +69,12 @@ TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
 {
     // Each probe follows a name with the same extension, so a cache that
     // looked at extensions alone would answer it wrongly.
-    const std::vector<std::string> names
-        = {"a.txt", "README.txt", "b.gz", "x.tar.gz", "c.1", "libz.so.1", "notes.txt~", "Makefile", "makefile.am",
-            "MAKEFILE", "n.C", "n.c", "x.ANIM3", "y.anim3", "123.vdr", "001.VDR", "noext", "README",
-            "ma\xE2\x84\xAA"
-            "efile",
-            "z.TXT"};
+    const std::vector<std::string> names = {"a.txt", "README.txt", "b.gz", "x.tar.gz", "c.1", "libz.so.1", "notes.txt~",
+        "Makefile", "makefile.am", "MAKEFILE", "n.C", "n.c", "x.ANIM3", "y.anim3", "123.vdr", "001.VDR", "noext",
+        "README", "boot-8.7.29.txt", "a.b.tar.gz", "x.unknown", "y.unknown.txt",
+        "ma\xE2\x84\xAA"
+        "efile",
+        "z.TXT"};
     const QMimeDatabase database;
     for (int pass = 0; pass < 2; ++pass) {
         for (const std::string& name : names) {
