@@ -19,6 +19,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -99,6 +100,8 @@ std::string FitToTerminal(const std::string& path)
 // name's backslashes stay as they are: "In Folder" uses them between names.
 std::string TsvField(const std::string& text)
 {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }))
+        return text;
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
