@@ -148,9 +148,9 @@ CCatItem::CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* reco
     , record_(record != nullptr ? *record : CatRecord{})
 {
     if (ElementSizeOf(kind) == kElementSize) {
-        WriteElement(tail_, record, kind);
-        hasTail_ = true;
         parent_ = std::move(parent);
+        hasTail_ = true;
+        tailKind_ = kind;
     } else {
         own_ = ShareIdList(MakeElement(parent.get(), record, kind));
     }
@@ -158,15 +158,18 @@ CCatItem::CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* reco
 
 CCatItem::~CCatItem() = default;
 
-LPCITEMIDLIST CCatItem::Tail() const
+LPCITEMIDLIST CCatItem::WriteTail(TailBuffer& buffer) const
 {
-    return hasTail_ ? reinterpret_cast<LPCITEMIDLIST>(tail_) : nullptr;
+    if (!hasTail_)
+        return nullptr;
+    WriteElement(buffer, &record_, tailKind_);
+    return reinterpret_cast<LPCITEMIDLIST>(buffer);
 }
 
 const SharedIdList& CCatItem::SharedOwnIdList() const
 {
     if (!own_ && hasTail_)
-        own_ = ShareIdList(JoinIdLists(parent_.get(), Tail()));
+        own_ = ShareIdList(MakeElement(parent_.get(), &record_, tailKind_));
     return own_;
 }
 
@@ -180,15 +183,11 @@ void CCatItem::VisitOwnElements(Visit visit) const
         }
         return true;
     };
+    TailBuffer tail;
     if (!hasTail_)
         walk(own_.get());
     else if (walk(parent_.get()))
-        walk(Tail());
-}
-
-LPCITEMIDLIST CCatItem::LastOwnElement() const
-{
-    return hasTail_ ? Tail() : LastElement(own_.get());
+        walk(WriteTail(tail)); // gone on return: `visit` keeps no pointer into it
 }
 
 void CCatItem::SetOwnIdList(IdListPtr own)
@@ -363,7 +362,9 @@ LPITEMIDLIST CCatItem::GetFullIDList() const
 
 LPITEMIDLIST CCatItem::GetLastID()
 {
-    return CopyElement(LastOwnElement()).release();
+    if (hasTail_)
+        return MakeElement(nullptr, &record_, tailKind_).release();
+    return CopyElement(LastElement(own_.get())).release();
 }
 
 HRESULT CCatItem::GetShellAttributes(ULONG* mask)
@@ -393,6 +394,8 @@ HRESULT CCatItem::GetDisplayName(DWORD, STRRET* out)
 const BYTE* CCatItem::CatalogElement() const
 {
     // The first element that is not a shelf folder, when it is a catalog.
+    // A catalog element is always kept in a list, never written on the fly,
+    // so the pointer outlives the visit.
     LPCITEMIDLIST catalog = nullptr;
     VisitOwnElements([&catalog](LPCITEMIDLIST element) {
         const DWORD kind = ElementKind(element);

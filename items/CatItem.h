@@ -64,8 +64,9 @@ public:
     // `record` (none: zeroes).
     CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind);
     // As above, sharing both lists with the folder that makes its children:
-    // only the new element is the child's own memory. A catalog element
-    // (larger than the others) is stored with its list whole.
+    // the child keeps no list of its own. A catalog element (larger than
+    // the others, with fields beyond the record) is stored with its list
+    // whole.
     CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* record, DWORD kind);
 
     // The virtual operations, in their slot order.
@@ -174,21 +175,22 @@ private:
     // The names of the own list's elements below its catalog element; false
     // when there is no catalog element.
     bool NamesBelowCatalog(std::vector<std::string>& names) const;
-    LPCITEMIDLIST LastOwnElement() const;
-    // The single element after parent_, or null when own_ holds the list.
-    LPCITEMIDLIST Tail() const;
+    // The element after parent_ as one list, in `buffer`; null when own_
+    // holds the whole list.
+    using TailBuffer = BYTE[kElementSize + kTerminatorSize];
+    LPCITEMIDLIST WriteTail(TailBuffer& buffer) const;
 
     ModuleLock lock_;
     SharedIdList root_;
     // The own list is either whole in own_, or parent_ (shared with the
-    // siblings) followed by the single element in tail_. A folder makes
-    // one item per entry, and a private copy of the path above each entry
-    // would cost its size again per entry; own_ is then made only when a
-    // caller needs the list in one piece. The element lives inside the
-    // object: one allocation per entry instead of two.
+    // siblings) followed by one element of kind tailKind_ for record_. A
+    // folder makes one item per entry, and a private copy of the path above
+    // each entry would cost its size again per entry; the element itself is
+    // written from the record when asked for, so an entry costs its object
+    // alone, and own_ is made only when a caller needs the list in one piece.
     SharedIdList parent_;
     bool hasTail_ = false;
-    alignas(8) BYTE tail_[kElementSize + kTerminatorSize];
+    DWORD tailKind_ = 0;
     mutable SharedIdList own_;
     CatRecord record_{};
 };
