@@ -2,6 +2,7 @@
 """Times `pellidor find` over a shelf of catalogs read from synthetic trees.
 
     find_bench.py PELLIDOR WORKDIR [--entries 1000000] [--catalogs 4] [--runs 5]
+                  [--wide 100000 ...]
 
 WORKDIR keeps the trees (made with the shared mktree.py, one seed per
 catalog), a private home with its registry, the shelf's catalogs (read with
@@ -12,6 +13,10 @@ and `grep -c -i` over the listing (both writing to a file, median of RUNS
 after one warm-up run) and reads each one's peak resident memory from the
 kernel's accounting of the finished child (through GNU time); wall and CPU
 times are both given, since the machine may be shared. Prints a Markdown table.
+
+A search holds every child of each folder on its path, so its memory grows
+with the widest folder rather than with the catalogs; --wide also times a
+search over a catalog of one folder of that many files, on a shelf of its own.
 """
 import argparse
 import os
@@ -107,6 +112,25 @@ def count_lines(path):
         return sum(1 for _ in f)
 
 
+def wide_folder(args, count):
+    """A shelf of its own holding one catalog of one folder of COUNT empty
+    files: the widest folder a walk must load at once."""
+    work = os.path.join(args.work, "wide-%d" % count)
+    env = environment(work)
+    os.makedirs(env["HOME"], exist_ok=True)
+    tree = os.path.join(work, "tree")
+    if not os.path.isdir(tree):
+        os.makedirs(tree + ".part", exist_ok=True)
+        for i in range(count):
+            open(os.path.join(tree + ".part", "file_%07d_report.txt" % i), "w").close()
+        os.rename(tree + ".part", tree)
+    shelf = os.path.join(work, "shelf")
+    subprocess.run([args.pellidor, "catdir", shelf], env=env, check=True, stdout=subprocess.DEVNULL)
+    if not any(name.lower().endswith(".pld") for name in os.listdir(shelf)):
+        subprocess.run([args.pellidor, "read", tree], env=env, check=True, stdout=subprocess.DEVNULL)
+    return env, os.path.join(work, "out.txt")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("pellidor")
@@ -114,6 +138,8 @@ def main():
     parser.add_argument("--entries", type=int, default=1000000)
     parser.add_argument("--catalogs", type=int, default=4)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--wide", type=int, nargs="*", default=[100000],
+                        help="also search a catalog of one folder of this many files (none: skip)")
     args = parser.parse_args()
     args.pellidor = os.path.abspath(args.pellidor)
     args.work = os.path.abspath(args.work)
@@ -135,6 +161,11 @@ def main():
         grep = measure(["grep", "-c", "-i", text, listing], env, out + ".grep", args.runs, ok=(0, 1))
         print("| %s | %d | %.3f s | %.3f s | %.1f MB | %.3f s | %.3f s | %.1f MB | %.1f |" % (
             label, matches, find[0], find[1], find[2] / 1024, grep[0], grep[1], grep[2] / 1024, find[0] / grep[0]))
+    for count in args.wide:
+        wide_env, wide_out = wide_folder(args, count)
+        find = measure([args.pellidor, "find", NOTHING], wide_env, wide_out, args.runs)
+        print("\none folder of %d files, \"%s\": %.3f s wall, %.3f s CPU, %.1f MB peak" % (
+            count, NOTHING, find[0], find[1], find[2] / 1024))
 
 if __name__ == "__main__":
     main()

@@ -187,7 +187,8 @@ private:
     // folder makes one item per entry, and a private copy of the path above
     // each entry would cost its size again per entry; the element itself is
     // written from the record when asked for, so an entry costs its object
-    // alone, and own_ is made only when a caller needs the list in one piece.
+    // alone, and own_ is made only when a caller needs the list in one piece
+    // (an item is used by one thread at a time, so that needs no lock).
     SharedIdList parent_;
     bool hasTail_ = false;
     DWORD tailKind_ = 0;
