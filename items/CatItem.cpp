@@ -409,17 +409,16 @@ const BYTE* CCatItem::CatalogElement() const
 bool CCatItem::NamesBelowCatalog(std::vector<std::string>& names) const
 {
     bool belowCatalog = false;
-    bool found = false;
     VisitOwnElements([&](LPCITEMIDLIST element) {
         if (belowCatalog) {
             names.push_back(ElementName(element));
             return true;
         }
         const DWORD kind = ElementKind(element);
-        belowCatalog = found = kind == kKindCatalog;
+        belowCatalog = kind == kKindCatalog;
         return kind == kKindShelfFolder || belowCatalog;
     });
-    return found;
+    return belowCatalog;
 }
 
 namespace {
