@@ -4,8 +4,6 @@
 #include "cli/Commands.h"
 #include "cli/ShelfSupport.h"
 
-#include <algorithm>
-
 namespace pellidor::cli {
 
 namespace {
@@ -72,21 +70,8 @@ int RunLs(const Arguments& arguments)
     if (!folder)
         return Fail(error);
 
-    folder->LoadChildren(false);
-    std::vector<CCatItem*> children;
-    for (int i = 0; i < folder->GetChildCount(); ++i)
-        children.push_back(folder->GetChild(i));
-    std::stable_sort(
-        children.begin(), children.end(), [](CCatItem* a, CCatItem* b) { return a->CompareTo(*b, kColumnName) < 0; });
-
     const std::vector<std::string> headings = {"Name", "Total Size", "Type", "Date", "Attribute"};
-    std::vector<std::vector<std::string>> rows;
-    for (CCatItem* child : children) {
-        std::vector<std::string> row;
-        for (int column = kColumnName; column <= kColumnAttributes; ++column)
-            row.push_back(child->GetColumnText(column, false));
-        rows.push_back(std::move(row));
-    }
+    const auto rows = ChildRows(*folder, kColumnName, kColumnAttributes + 1);
     PrintTable(headings, rows, json);
     return 0;
 }

@@ -6,8 +6,6 @@
 
 #include "platform/ui/Strings.h"
 
-#include <algorithm>
-
 namespace pellidor::cli {
 
 int RunShelf(const Arguments& arguments)
@@ -24,23 +22,10 @@ int RunShelf(const Arguments& arguments)
     if (!folder)
         return Fail(error);
 
-    folder->LoadChildren(false);
-    std::vector<CCatItem*> children;
-    for (int i = 0; i < folder->GetChildCount(); ++i)
-        children.push_back(folder->GetChild(i));
-    std::stable_sort(children.begin(), children.end(),
-        [](CCatItem* a, CCatItem* b) { return a->CompareTo(*b, kShelfColumnName) < 0; });
-
     std::vector<std::string> headings;
     for (int column = 0; column < kShelfColumnCount; ++column)
         headings.push_back(platform::ui::LoadString(ShelfColumnHeadingId(column)));
-    std::vector<std::vector<std::string>> rows;
-    for (CCatItem* child : children) {
-        std::vector<std::string> row;
-        for (int column = 0; column < kShelfColumnCount; ++column)
-            row.push_back(child->GetColumnText(column, false));
-        rows.push_back(std::move(row));
-    }
+    const auto rows = ChildRows(*folder, kShelfColumnName, kShelfColumnCount);
     PrintTable(headings, rows, json);
     return 0;
 }

@@ -305,4 +305,22 @@ void PrintTable(const std::vector<std::string>& headings, const std::vector<std:
         printLine(row);
 }
 
+std::vector<std::vector<std::string>> ChildRows(CCatFolder& folder, int sortColumn, int columnCount)
+{
+    folder.LoadChildren(false);
+    std::vector<CCatItem*> children;
+    for (int i = 0; i < folder.GetChildCount(); ++i)
+        children.push_back(folder.GetChild(i));
+    std::stable_sort(children.begin(), children.end(),
+        [sortColumn](CCatItem* a, CCatItem* b) { return a->CompareTo(*b, sortColumn) < 0; });
+    std::vector<std::vector<std::string>> rows;
+    for (CCatItem* child : children) {
+        std::vector<std::string> row;
+        for (int column = 0; column < columnCount; ++column)
+            row.push_back(child->GetColumnText(column, false));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 } // namespace pellidor::cli

@@ -52,6 +52,10 @@ bool TakeFlag(std::vector<std::string>& arguments, const std::string& flag);
 // Takes "--name VALUE"; false when the value is missing (an error printed).
 bool TakeOption(std::vector<std::string>& arguments, const std::string& option, std::optional<std::string>* value);
 
+// The folder's children, sorted by `sortColumn` as the views sort them, as
+// rows of their first `columnCount` column texts.
+std::vector<std::vector<std::string>> ChildRows(CCatFolder& folder, int sortColumn, int columnCount);
+
 // Prints rows under their headings: tab-separated lines, or a JSON array of
 // objects keyed by the headings.
 void PrintTable(const std::vector<std::string>& headings, const std::vector<std::vector<std::string>>& rows, bool json);
