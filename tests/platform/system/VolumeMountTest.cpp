@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/fs.h>
+#include <ostream>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
@@ -259,6 +260,11 @@ struct FatImage {
     std::uintmax_t bytes;
     const char* fileSystem;
 };
+
+void PrintTo(const FatImage& image, std::ostream* out)
+{
+    *out << image.fileSystem;
+}
 
 class FatImageTest : public testing::TestWithParam<FatImage> { };
 

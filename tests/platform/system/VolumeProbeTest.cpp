@@ -8,6 +8,7 @@
 
 #include <map>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 namespace platform::system {
@@ -74,6 +75,11 @@ struct OrderCase {
     const char* label;
     DWORD serial;
 };
+
+void PrintTo(const OrderCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class ProbeOrderTest : public testing::TestWithParam<OrderCase> { };
 
