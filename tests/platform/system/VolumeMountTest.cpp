@@ -149,6 +149,11 @@ protected:
             GTEST_SKIP() << "needs the user nobody, setpriv and mount";
         nobodyUid_ = nobody->pw_uid;
         nobodyGid_ = nobody->pw_gid;
+        // Without arguments the helper answers its usage status, 100.
+        const Outcome probe = RunAsNobody({}, QProcessEnvironment::systemEnvironment());
+        if (probe.status != 100)
+            GTEST_SKIP() << "nobody cannot run the built programs (a folder on the way is closed to others): "
+                         << probe.err;
         // The system's own answers, not a drive table's.
         unsetenv("PELLIDOR_DRIVES");
         // nobody has to reach the mount points below the test's folder.
@@ -167,12 +172,17 @@ protected:
         environment.insert(QStringLiteral("HOME"), QString::fromStdString(home));
         environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(home + "/data"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(home + "/config"));
-        const Outcome run = RunProgram(Tool("setpriv"),
-            Strings({"--reuid", std::to_string(nobodyUid_), "--regid", std::to_string(nobodyGid_), "--clear-groups",
-                "--", BinDirectory() + "/pellidor_platform_helper", "volume", path}),
-            environment);
+        const Outcome run = RunAsNobody({"volume", path}, environment);
         EXPECT_EQ(run.status, 0) << run.out << run.err;
         return Fields(run.out);
+    }
+
+    Outcome RunAsNobody(std::initializer_list<std::string> arguments, const QProcessEnvironment& environment) const
+    {
+        QStringList command = Strings({"--reuid", std::to_string(nobodyUid_), "--regid", std::to_string(nobodyGid_),
+            "--clear-groups", "--", BinDirectory() + "/pellidor_platform_helper"});
+        command += Strings(arguments);
+        return RunProgram(Tool("setpriv"), command, environment);
     }
 
     uid_t nobodyUid_ = 0;
