@@ -1,6 +1,7 @@
 // pellidor dump [--json] CATALOG: the header and every entry list, depth
 // first, for inspection and tests. A damaged catalog is shown as far as it
-// can be read and reported as damaged.
+// can be read and reported as damaged. With --volume PATH, the volume facts a
+// reading of PATH would record instead (CommandDumpVolume.cpp).
 
 #include "catalog/CatFile.h"
 #include "cli/Commands.h"
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -182,8 +184,12 @@ void PrintText(const Dump& dump)
 
 } // namespace
 
+int RunDumpVolume(const Arguments& arguments);
+
 int RunDump(const Arguments& arguments)
 {
+    if (std::find(arguments.begin(), arguments.end(), "--volume") != arguments.end())
+        return RunDumpVolume(arguments);
     bool json = false;
     std::string catalog;
     for (const auto& argument : arguments) {

@@ -23,7 +23,8 @@ const std::vector<Command>& AllCommands()
     static const std::vector<Command> commands = {
         {"catdir", "[DIR]", "show the catalog directory, or set it (and create it)", RunCatdir},
         {"read", "PATH", "read a drive root or folder into a new catalog; prints its path", RunRead},
-        {"dump", "[--json] CATALOG", "show a catalog's header and every entry list", RunDump},
+        {"dump", "[--json] CATALOG | [--json] --volume PATH",
+            "show a catalog's header and every entry list, or PATH's volume facts and their source", RunDump},
         {"find",
             "[TEXT] [--in SHELF-FOLDER] [--no-subfolders] [--type .EXT;...] [--min KB | --max KB]\n"
             "      [--changed | --created | --accessed] [--between \"YYYY-MM-DD HH:MM\" \"YYYY-MM-DD HH:MM\" |\n"

@@ -5,10 +5,12 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools
-  libsqlite3-dev libblkid-dev
+  libsqlite3-dev libblkid-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-dejavu-core
   dbus xvfb xauth
+  # FAT and ext4 images for the loop-mounted volume tests
+  dosfstools e2fsprogs
 )
 
 missing=()

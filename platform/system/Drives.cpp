@@ -3,12 +3,9 @@
 #include "platform/system/DriveTable.h"
 #include "platform/system/Errors.h"
 #include "platform/system/MountTable.h"
+#include "platform/system/VolumeProbe.h"
 
-#include <blkid/blkid.h>
-
-#include <cctype>
 #include <cerrno>
-#include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -30,69 +27,6 @@ std::string LastComponent(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The name a user of the other platform knows a file system by.
-std::string FileSystemDisplayName(const std::string& type, const std::string& version)
-{
-    if (type == "vfat" || type == "msdos")
-        return version.rfind("FAT", 0) == 0 ? version : std::string("FAT");
-    if (type == "ntfs" || type == "ntfs3")
-        return "NTFS";
-    if (type == "exfat")
-        return "exFAT";
-    if (type == "iso9660")
-        return "CDFS";
-    if (type == "udf")
-        return "UDF";
-    return type;
-}
-
-// The 32-bit serial: a FAT or exFAT volume id as stored ("1234-ABCD"), the
-// low half of an NTFS serial, otherwise the first 32 bits of the UUID.
-DWORD SerialFromUuid(const std::string& uuid, const std::string& type)
-{
-    std::string hex;
-    for (char c : uuid) {
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            hex.push_back(c);
-    }
-    if (hex.empty())
-        return 0;
-    if ((type == "ntfs" || type == "ntfs3") && hex.size() > 8)
-        hex = hex.substr(hex.size() - 8);
-    return static_cast<DWORD>(std::stoul(hex.substr(0, 8), nullptr, 16));
-}
-
-struct ProbeDeleter {
-    void operator()(blkid_probe probe) const { blkid_free_probe(probe); }
-};
-
-std::string ProbeValue(blkid_probe probe, const char* name)
-{
-    const char* value = nullptr;
-    if (blkid_probe_lookup_value(probe, name, &value, nullptr) != 0 || value == nullptr)
-        return {};
-    return value;
-}
-
-// Label, UUID and type as the device's superblock stores them; false when the
-// device cannot be read (no medium, no permission).
-bool ProbeDevice(const std::string& device, VolumeInformation& out, std::string& type)
-{
-    std::unique_ptr<blkid_struct_probe, ProbeDeleter> probe(blkid_new_probe_from_filename(device.c_str()));
-    if (!probe)
-        return false;
-    blkid_probe_enable_superblocks(probe.get(), 1);
-    blkid_probe_set_superblocks_flags(
-        probe.get(), BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE | BLKID_SUBLKS_VERSION);
-    if (blkid_do_safeprobe(probe.get()) != 0)
-        return false;
-    type = ProbeValue(probe.get(), "TYPE");
-    out.label = ProbeValue(probe.get(), "LABEL");
-    out.serial = SerialFromUuid(ProbeValue(probe.get(), "UUID"), type);
-    out.fileSystem = FileSystemDisplayName(type, ProbeValue(probe.get(), "VERSION"));
-    return true;
-}
-
 bool TableVolumeInformation(const DriveTable& table, const std::string& path, VolumeInformation& out)
 {
     const DriveEntry* drive = table.DriveOf(path);
@@ -105,6 +39,7 @@ bool TableVolumeInformation(const DriveTable& table, const std::string& path, Vo
         return false;
     }
     out = VolumeInformation();
+    out.source = VolumeSource::Table;
     if (drive != nullptr) {
         out.label = drive->label;
         out.serial = drive->serial;
@@ -128,16 +63,30 @@ bool SystemVolumeInformation(const std::string& path, VolumeInformation& out)
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    out = VolumeInformation();
-    std::string type;
-    if (!MountTable::IsBlockDevice(*mount) || !ProbeDevice(mount->source, out, type))
-        out.fileSystem = FileSystemDisplayName(mount->fileSystem, {});
+    out = ProbeVolume(*mount, path, SystemVolumeProbes());
     if (mount->mountPoint != path || mount->root != "/")
         out.label = LastComponent(path);
     return true;
 }
 
 } // namespace
+
+const char* VolumeSourceName(VolumeSource source)
+{
+    switch (source) {
+    case VolumeSource::Blkid:
+        return "blkid";
+    case VolumeSource::Udev:
+        return "udev";
+    case VolumeSource::Ioctl:
+        return "ioctl";
+    case VolumeSource::Table:
+        return "table";
+    case VolumeSource::None:
+        break;
+    }
+    return "none";
+}
 
 std::vector<std::string> GetLogicalDriveRoots()
 {

@@ -3,7 +3,8 @@
 // system, plus every optical drive without a disc, in mount-table order; any
 // folder may be asked about too, as its volume with the folder's own name as
 // its label. PELLIDOR_DRIVES names a drive-table file that replaces detection
-// (docs/drive-table.md); the product never knows which source answered.
+// (docs/drive-table.md). Which source answered is told for diagnosis only;
+// the product acts the same whichever did.
 // Roots are paths without a trailing "/" (except "/" itself).
 
 #include "platform/com/Types.h"
@@ -33,10 +34,18 @@ std::vector<std::string> GetLogicalDriveRoots();
 // the folder `root`; DRIVE_NO_ROOT_DIR when no such path exists.
 UINT GetDriveType(const std::string& root);
 
+// Where a volume's label, serial and file-system name came from: the
+// device's superblock, udev's record of the device, the mounted file system's
+// ioctls, the drive table, or nowhere (the mount's type only).
+enum class VolumeSource { None, Blkid, Udev, Ioctl, Table };
+// "none", "blkid", "udev", "ioctl", "table".
+const char* VolumeSourceName(VolumeSource source);
+
 struct VolumeInformation {
     std::string label;
     DWORD serial = 0;
     std::string fileSystem;
+    VolumeSource source = VolumeSource::None;
 };
 // False with the last error 21 (not ready) for a drive without a medium,
 // 3 for a path that does not exist.

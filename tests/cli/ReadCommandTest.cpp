@@ -104,6 +104,43 @@ TEST_F(ReadCommandTest, ReadPrintsTheNewCatalogAndDumpShowsIt)
     EXPECT_FALSE(json.value(QStringLiteral("damaged")).toBool());
 }
 
+TEST_F(ReadCommandTest, DumpOfAVolumeShowsWhatAReadingRecordsAndWhereItCameFrom)
+{
+    ASSERT_EQ(Pellidor({QStringLiteral("catdir"), Q(catalogs_)}).status, 0);
+    const Outcome reading = Pellidor({QStringLiteral("read"), Q(volume_)});
+    ASSERT_EQ(reading.status, 0) << reading.err;
+    const Outcome catalog = Pellidor(
+        {QStringLiteral("dump"), QStringLiteral("--json"), Q(reading.out.substr(0, reading.out.size() - 1))});
+    const QJsonObject header = QJsonDocument::fromJson(QByteArray::fromStdString(catalog.out))
+                                   .object()
+                                   .value(QStringLiteral("header"))
+                                   .toObject();
+
+    const Outcome dump
+        = Pellidor({QStringLiteral("dump"), QStringLiteral("--volume"), Q(volume_), QStringLiteral("--json")});
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    const QJsonObject volume = QJsonDocument::fromJson(QByteArray::fromStdString(dump.out))
+                                   .object()
+                                   .value(QStringLiteral("volume"))
+                                   .toObject();
+    EXPECT_EQ(volume.value(QStringLiteral("volumeSource")).toString(), QStringLiteral("table"));
+    for (const char* key : {"volumeLabel", "volumeSerial", "fileSystemName", "driveType", "totalBytes", "freeBytes"}) {
+        const QString name = QString::fromLatin1(key);
+        EXPECT_EQ(volume.value(name), header.value(name)) << key;
+    }
+    const Outcome text = Pellidor({QStringLiteral("dump"), QStringLiteral("--volume"), Q(volume_ + "/docs")});
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("VolumeLabel      docs\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("VolumeSource     table\n"), std::string::npos) << text.out;
+
+    const Outcome notReady = Pellidor({QStringLiteral("dump"), QStringLiteral("--volume"), Q(TestRoot() + "/cdrom")});
+    EXPECT_EQ(notReady.status, 1);
+    EXPECT_NE(notReady.err.find("insert a medium"), std::string::npos) << notReady.err;
+    EXPECT_EQ(Pellidor({QStringLiteral("dump"), QStringLiteral("--volume")}).status, 2);
+    EXPECT_EQ(
+        Pellidor({QStringLiteral("dump"), QStringLiteral("--volume"), Q(volume_), QStringLiteral("x.pld")}).status, 2);
+}
+
 TEST_F(ReadCommandTest, EachReasonNotToReadGetsItsOwnLineAndNoFile)
 {
     struct Case {

@@ -4,6 +4,9 @@
 //   hold PATH                     opens PATH exclusively, prints "held", and
 //                                 keeps it until standard input closes
 //   try-open PATH                 opens PATH once; prints "opened" or "error N"
+//   volume PATH                   prints PATH's volume facts as
+//                                 "LABEL<tab>SERIAL-HEX<tab>FILE-SYSTEM<tab>SOURCE",
+//                                 or "error N"
 //   windows WINDOW...             shows windows and prints "message NAME" for
 //                                 every UM_PELLIDOR_CHANGED a window receives;
 //                                 WINDOW is NAME|PARENT|TITLE (PARENT empty for a
@@ -12,6 +15,8 @@
 // Exit status 0 on success, otherwise the Windows error number (or 100).
 
 #include "platform/registry/Registry.h"
+#include "platform/system/Drives.h"
+#include "platform/system/Errors.h"
 #include "platform/system/File.h"
 #include "platform/ui/Messages.h"
 #include "platform/ui/SessionBus.h"
@@ -75,6 +80,19 @@ int TryOpen(const std::string& path)
         return static_cast<int>(file.LastError());
     }
     std::puts("opened");
+    return 0;
+}
+
+int Volume(const std::string& path)
+{
+    platform::system::VolumeInformation info;
+    if (!platform::system::GetVolumeInformation(path, info)) {
+        const DWORD error = platform::system::GetLastError();
+        std::printf("error %u\n", error);
+        return static_cast<int>(error);
+    }
+    std::printf("%s\t%08X\t%s\t%s\n", info.label.c_str(), info.serial, info.fileSystem.c_str(),
+        platform::system::VolumeSourceName(info.source));
     return 0;
 }
 
@@ -159,8 +177,10 @@ int main(int argc, char** argv)
         return Hold(argv[2]);
     if (mode == "try-open" && argc == 3)
         return TryOpen(argv[2]);
+    if (mode == "volume" && argc == 3)
+        return Volume(argv[2]);
     if (mode == "windows")
         return Windows(argc, argv);
-    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|windows ...\n", stderr);
+    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|volume|windows ...\n", stderr);
     return kUsage;
 }

@@ -115,9 +115,14 @@ TEST_F(DrivesTest, VolumeFactsOfRootsFoldersAndDrivesWithoutMedium)
     EXPECT_EQ(info.label, "STICK");
     EXPECT_EQ(info.serial, 0xABCD1234u);
     EXPECT_EQ(info.fileSystem, "FAT32");
+    EXPECT_EQ(info.source, VolumeSource::Table);
     ASSERT_TRUE(GetVolumeInformation(stick_ + "/docs", info));
     EXPECT_EQ(info.label, "docs");
     EXPECT_EQ(info.serial, 0xABCD1234u);
+    EXPECT_EQ(info.source, VolumeSource::Table);
+    ASSERT_TRUE(GetVolumeInformation(TestRoot(), info));
+    EXPECT_EQ(info.source, VolumeSource::Table) << "the table answers for folders outside its drives too";
+    EXPECT_EQ(info.serial, 0u);
     EXPECT_FALSE(GetVolumeInformation(TestRoot() + "/cd", info));
     EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
     EXPECT_FALSE(GetVolumeInformation(stick_ + "/missing", info));
