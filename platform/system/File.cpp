@@ -95,9 +95,10 @@ bool File::Open(const std::string& path, Mode mode)
     // A folder opens for reading on Linux; the system refuses it.
     if (S_ISDIR(info.st_mode))
         return abandon(EISDIR);
-    // The lock belongs to this open file description, so a second open of
-    // the same file conflicts whether it comes from this process or another.
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    // The lock belongs to this open file description, so a conflicting open
+    // of the same file fails whether it comes from this process or another.
+    const int lock = mode == Mode::Read ? LOCK_SH : LOCK_EX;
+    if (::flock(fd_, lock | LOCK_NB) != 0)
         return abandon(errno);
     if (mode == Mode::CreateAlways && ::ftruncate(fd_, 0) != 0)
         return abandon(errno);

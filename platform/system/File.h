@@ -1,8 +1,12 @@
 #pragma once
-// A file opened for exclusive use: while one File holds it, every other open
-// of the same file, from this process or another, fails at once with 32
-// (sharing violation). Closed when destroyed. Failures leave the Windows
-// error number in LastError() and in the thread's last error.
+// A file held open under a lock, as share modes would hold it: a writer
+// (ReadWrite, CreateAlways) holds it alone, readers (Read) share it with any
+// number of other readers. An open that cannot get its lock, because a
+// writer holds the file or because a writer asks while readers hold it,
+// fails at once with 32 (sharing violation) and never waits, whether the
+// holder is in this process or another. Closed when destroyed. Failures
+// leave the Windows error number in LastError() and in the thread's last
+// error.
 
 #include "platform/com/Types.h"
 
@@ -14,9 +18,9 @@ namespace platform::system {
 class File {
 public:
     enum class Mode {
-        Read, // existing file, read access
-        ReadWrite, // existing file, read and write access
-        CreateAlways, // created or truncated, read and write access
+        Read, // existing file, read access, shared with other readers
+        ReadWrite, // existing file, read and write access, held alone
+        CreateAlways, // created or truncated, read and write access, held alone
     };
 
     File() = default;
