@@ -175,9 +175,10 @@ private:
 // opens a catalog of 50,000 folders once rather than 50,000 times; it also
 // reads one version of the file throughout. It holds a reader's lock, so for
 // that long other readers, on any thread or in any process, open the
-// catalog as usual, while a writer (updating the header) finds it held, as
-// it would while any one folder is read. A catalog that cannot be opened is
-// not kept; its readers then fail on their own as before.
+// catalog as usual, while a writer (updating the header) and the shell's
+// move, rename and delete find it held, as they would while any one folder
+// is read. A catalog that cannot be opened is not kept; its readers then
+// fail on their own as before.
 class CatalogReadScope {
 public:
     explicit CatalogReadScope(const std::string& path);

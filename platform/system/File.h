@@ -4,7 +4,9 @@
 // number of other readers. An open that cannot get its lock, because a
 // writer holds the file or because a writer asks while readers hold it,
 // fails at once with 32 (sharing violation) and never waits, whether the
-// holder is in this process or another. Closed when destroyed. Failures
+// holder is in this process or another. The platform's move, rename and
+// delete take the writer's lock too (ItemLock.h), so a file held open is
+// never moved or deleted under its holder. Closed when destroyed. Failures
 // leave the Windows error number in LastError() and in the thread's last
 // error.
 
