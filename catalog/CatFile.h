@@ -79,8 +79,9 @@ public:
     CCatFile& operator=(const CCatFile&) = delete;
 
     // Reads the volume at `root` into a new catalog at `catalogPath` (empty:
-    // a new name in the catalog directory). A cancelled or failed reading
-    // leaves no file.
+    // a new name in the catalog directory). The catalog is held alone while
+    // it is written. A cancelled or failed reading leaves no file, also when
+    // the file was renamed meanwhile.
     bool Create(const std::string& root, const std::string& catalogPath, IReadProgress& progress);
     // `path` empty keeps Path().
     bool Open(const std::string& path, OpenMode mode);
@@ -138,7 +139,6 @@ private:
     bool WriteNewCatalog(const std::string& root, IReadProgress& progress);
     bool WriteIcons(const std::string& root, CCatWriter& writer);
     void FillVolumeFields(const std::string& root);
-    void DeleteFile();
     // Buffered reading from the read position; false when fewer than
     // `size` bytes are left.
     bool ReadBytes(void* data, std::size_t size);

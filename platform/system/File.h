@@ -50,7 +50,16 @@ public:
     std::int64_t Size() const;
     bool Flush();
 
+    // The name the open file has now, renames included; empty when it has
+    // none left (deleted) or none can be found.
+    std::string CurrentPath() const;
+    // Removes the open file under the name it has now, whatever it was
+    // renamed to meanwhile, while still holding it, then closes it. True
+    // when no name of it is left, also when it had been deleted already.
+    bool DeleteOpenFile();
+
     DWORD LastError() const { return lastError_; }
+    // The path it was opened by.
     const std::string& Path() const { return path_; }
     // The descriptor, for callers that batch their own I/O.
     int Descriptor() const { return fd_; }

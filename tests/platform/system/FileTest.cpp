@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QString>
 
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -251,4 +252,51 @@ TEST(File, ReadOnlyFileRefusesWriting)
     ASSERT_TRUE(file.Open(path, File::Mode::Read));
     EXPECT_FALSE(file.Write("y", 1));
     EXPECT_EQ(file.LastError(), sys::ERROR_ACCESS_DENIED);
+}
+
+// A file being written knows where it is even after it was renamed behind
+// its back, and removes itself from there, never a file that took its name.
+class OpenFileName : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(file.Open(path, File::Mode::CreateAlways));
+        ASSERT_TRUE(file.Write("half", 4));
+        std::filesystem::create_directories(TestPath("elsewhere"));
+    }
+
+    const std::string path = TestPath("catalogs/new.pld");
+    const std::string moved = TestPath("elsewhere/moved.pld");
+    File file;
+};
+
+TEST_F(OpenFileName, RenamedFileIsDeletedUnderItsNewName)
+{
+    EXPECT_EQ(file.CurrentPath(), path);
+    ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
+    EXPECT_EQ(file.CurrentPath(), moved);
+    EXPECT_EQ(file.Path(), path);
+
+    EXPECT_TRUE(file.DeleteOpenFile());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(OpenFileName, AFileMadeAtTheOldNameIsLeftAlone)
+{
+    ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
+    WriteFile(path, "someone else's");
+    EXPECT_TRUE(file.DeleteOpenFile());
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_EQ(ReadFile(path), "someone else's");
+}
+
+TEST_F(OpenFileName, AFileThatReplacedItIsLeftAlone)
+{
+    WriteFile(moved, "replacement");
+    ASSERT_EQ(::rename(moved.c_str(), path.c_str()), 0);
+    EXPECT_EQ(file.CurrentPath(), "");
+    EXPECT_TRUE(file.DeleteOpenFile()); // no name of it was left
+    EXPECT_EQ(ReadFile(path), "replacement");
 }
