@@ -44,12 +44,23 @@ protected:
         return file.Open(path, File::Mode::Read);
     }
 
+    // The descriptors this process has open, so that what a lock opened
+    // and let go is seen to be closed.
+    static std::size_t OpenDescriptors()
+    {
+        std::size_t count = 0;
+        for (auto it = fs::directory_iterator("/proc/self/fd"); it != fs::directory_iterator(); ++it)
+            ++count;
+        return count;
+    }
+
     std::string folder;
     std::string outside;
 };
 
 TEST_F(ItemLockTest, AFolderLockHoldsEveryFileBelowItUntilReleased)
 {
+    const std::size_t before = OpenDescriptors();
     {
         ItemLock lock;
         ASSERT_EQ(lock.Lock(folder), 0u);
@@ -62,6 +73,7 @@ TEST_F(ItemLockTest, AFolderLockHoldsEveryFileBelowItUntilReleased)
         EXPECT_TRUE(Opens(outside));
     }
     EXPECT_TRUE(Opens(folder + "/inner/deeper/c.pld"));
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST_F(ItemLockTest, AHeldFileFailsTheWholeLockAndLeavesNoneOfItsFilesLocked)
@@ -70,8 +82,10 @@ TEST_F(ItemLockTest, AHeldFileFailsTheWholeLockAndLeavesNoneOfItsFilesLocked)
     ASSERT_EQ(lock.Lock(outside), 0u);
     File reader;
     ASSERT_TRUE(reader.Open(folder + "/inner/b.pld", File::Mode::Read));
+    const std::size_t before = OpenDescriptors();
 
     EXPECT_EQ(lock.Lock(folder), sys::ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(OpenDescriptors(), before);
     EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
     EXPECT_EQ(lock.Count(), 1u); // what was held before stays held
     EXPECT_TRUE(Opens(folder + "/a.pld"));
