@@ -25,8 +25,9 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // A folder of many catalogs needs a descriptor per catalog while it moves,
 // more than the usual soft limit of 1024; the soft limit is doubled, up to
-// the hard one, only when that many are needed. Nothing here waits with
-// select(), which could not take descriptors past 1023.
+// the hard one, only when that many are needed. The program's waits are
+// poll() (the Qt event loop), never select(), which could not take
+// descriptors past 1023.
 bool RaiseDescriptorLimit()
 {
     struct rlimit limit { };
