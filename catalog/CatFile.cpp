@@ -154,12 +154,15 @@ bool CCatFile::Create(const std::string& root, const std::string& catalogPath, I
     if (!file_.Open(path_, platform::system::File::Mode::CreateAlways))
         return false;
     const bool written = WriteNewCatalog(volume, progress);
-    file_.Close();
-    // Whatever stopped the reading, a half-written catalog is not kept.
+    // Whatever stopped the reading, a half-written catalog is not kept. It
+    // is removed while still held, under the name it has now: the shell
+    // cannot move it while it is held, but a program that ignores the lock
+    // can, and what it moved must not stay behind looking whole.
     if (!written || progress.IsCancelled()) {
-        DeleteFile();
+        file_.DeleteOpenFile();
         return false;
     }
+    file_.Close();
     return true;
 }
 
@@ -191,12 +194,6 @@ bool CCatFile::WriteIcons(const std::string& root, CCatWriter& writer)
             return false;
     }
     return true;
-}
-
-void CCatFile::DeleteFile()
-{
-    std::error_code error;
-    std::filesystem::remove(path_, error);
 }
 
 // ---- Reading ----------------------------------------------------------------

@@ -1,7 +1,9 @@
 #pragma once
 // CCatFile: the one reader and writer of catalog files (.pld). An object
-// lives for one operation: it opens the file for exclusive use and closes it
-// when destroyed. Every operation answers a boolean and shows nothing.
+// lives for one operation: it opens the file and closes it when destroyed.
+// Reading shares the file with other readers; creating and updating hold it
+// alone; an open that meets the other kind fails at once (platform/system/File.h).
+// Every operation answers a boolean and shows nothing.
 //
 // Layout: an 832-byte header (magic "PD", version 2; version-1 headers are
 // converted in memory), the volume's two icons, then one entry list per
@@ -77,8 +79,9 @@ public:
     CCatFile& operator=(const CCatFile&) = delete;
 
     // Reads the volume at `root` into a new catalog at `catalogPath` (empty:
-    // a new name in the catalog directory). A cancelled or failed reading
-    // leaves no file.
+    // a new name in the catalog directory). The catalog is held alone while
+    // it is written. A cancelled or failed reading leaves no file, also when
+    // the file was renamed meanwhile.
     bool Create(const std::string& root, const std::string& catalogPath, IReadProgress& progress);
     // `path` empty keeps Path().
     bool Open(const std::string& path, OpenMode mode);
@@ -136,7 +139,6 @@ private:
     bool WriteNewCatalog(const std::string& root, IReadProgress& progress);
     bool WriteIcons(const std::string& root, CCatWriter& writer);
     void FillVolumeFields(const std::string& root);
-    void DeleteFile();
     // Buffered reading from the read position; false when fewer than
     // `size` bytes are left.
     bool ReadBytes(void* data, std::size_t size);
@@ -171,10 +173,12 @@ private:
 // file, its lock and its header instead of opening, locking and reading the
 // header again. A walk over every folder of a catalog holds one, so that it
 // opens a catalog of 50,000 folders once rather than 50,000 times; it also
-// reads one version of the file throughout. For that long, other openers
-// find the catalog locked, as they would while any one folder is read. A
-// catalog that cannot be opened is not kept; its readers then fail on
-// their own as before.
+// reads one version of the file throughout. It holds a reader's lock, so for
+// that long other readers, on any thread or in any process, open the
+// catalog as usual, while a writer (updating the header) and the shell's
+// move, rename and delete find it held, as they would while any one folder
+// is read. A catalog that cannot be opened is not kept; its readers then
+// fail on their own as before.
 class CatalogReadScope {
 public:
     explicit CatalogReadScope(const std::string& path);

@@ -1,6 +1,7 @@
 #include "platform/shell/FileOperation.h"
 
 #include "platform/system/Errors.h"
+#include "platform/system/ItemLock.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QDir>
@@ -27,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::system::ErrorFromErrno;
 using platform::system::ErrorMessage;
+using platform::system::ItemLock;
 
 constexpr DWORD kErrorGeneric = 31; // a device error: what has no closer match
 
@@ -331,6 +333,13 @@ int DoDelete(const Reporter& report, const std::vector<std::string>& from, WORD 
         *aborted = true;
         return static_cast<int>(platform::system::ERROR_CANCELLED);
     }
+    // Every item is locked before any is touched, so one that is held open
+    // stops the whole deletion with everything still in place.
+    ItemLock locks;
+    for (const auto& path : from) {
+        if (const DWORD error = locks.Lock(path); error != 0)
+            return static_cast<int>(report.Fail(kCaption, "delete", path, error));
+    }
     if (toTrash) {
         // The Trash lives in the data home, which a fresh account may lack.
         QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
@@ -366,6 +375,9 @@ int DoRename(const Reporter& report, const std::vector<std::string>& from, const
         return static_cast<int>(report.Fail(kCaption, "rename", source, platform::system::ERROR_INVALID_NAME));
     if (to == source)
         return 0;
+    ItemLock lock;
+    if (const DWORD error = lock.Lock(source); error != 0)
+        return static_cast<int>(report.Fail(kCaption, "rename", source, error));
     if (const int e = RenameNoReplace(source, to); e != 0) {
         const DWORD error = e == EEXIST ? platform::system::ERROR_ALREADY_EXISTS : ErrorFromErrno(e);
         return static_cast<int>(report.Fail(kCaption, "rename", source, error));
@@ -405,6 +417,15 @@ int DoMove(const Reporter& report, const std::vector<std::string>& from, const s
                 continue;
             }
         }
+        // Held until the item is in place, through the copy and the removal
+        // of a move across file systems; a replaced item is deleted, so it
+        // is locked too.
+        ItemLock lock;
+        DWORD lockError = lock.Lock(source);
+        if (lockError == 0 && replace)
+            lockError = lock.Lock(target);
+        if (lockError != 0)
+            return static_cast<int>(report.Fail(kCaption, "move", source, lockError));
         bool crossDevice = active.crossDevice || st.st_dev != dirStat.st_dev;
         if (!crossDevice) {
             if (const DWORD error = MoveWithin(source, target, replace, &crossDevice); error != 0)

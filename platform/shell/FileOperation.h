@@ -5,6 +5,12 @@
 // in message boxes when there is a window system, on the terminal for the
 // command-line tool (platform/ui/MessageBox.h).
 //
+// Before an item is moved, renamed or deleted, it is locked as a writer
+// locks a file (platform/system/ItemLock.h): a file, or every file below a
+// folder. An item with a file that a File holds open, in this process or
+// another, is refused with 32 (sharing violation) and stays where it is; the
+// locks are held until the item is in place.
+//
 // Nothing is lost when an operation fails halfway. A move across file
 // systems copies into a hidden staging name beside the destination first and
 // removes the source only once the copy is complete and in place; a replaced

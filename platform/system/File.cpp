@@ -3,7 +3,9 @@
 #include "platform/system/Errors.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,14 +97,56 @@ bool File::Open(const std::string& path, Mode mode)
     // A folder opens for reading on Linux; the system refuses it.
     if (S_ISDIR(info.st_mode))
         return abandon(EISDIR);
-    // The lock belongs to this open file description, so a second open of
-    // the same file conflicts whether it comes from this process or another.
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    // The lock belongs to this open file description, so a conflicting open
+    // of the same file fails whether it comes from this process or another.
+    const int lock = mode == Mode::Read ? LOCK_SH : LOCK_EX;
+    if (::flock(fd_, lock | LOCK_NB) != 0)
         return abandon(errno);
     if (mode == Mode::CreateAlways && ::ftruncate(fd_, 0) != 0)
         return abandon(errno);
     lastError_ = ERROR_SUCCESS;
     return true;
+}
+
+std::string File::CurrentPath() const
+{
+    struct stat own { };
+    if (fd_ < 0 || ::fstat(fd_, &own) != 0 || own.st_nlink == 0)
+        return {};
+    const auto namesThisFile = [&own](const std::string& candidate) {
+        struct stat named { };
+        return !candidate.empty() && ::lstat(candidate.c_str(), &named) == 0 && named.st_dev == own.st_dev
+            && named.st_ino == own.st_ino;
+    };
+    // The kernel follows renames of an open file; the name is checked all
+    // the same, since another file may have taken it since.
+    char link[PATH_MAX];
+    const std::string descriptor = "/proc/self/fd/" + std::to_string(fd_);
+    const ssize_t length = ::readlink(descriptor.c_str(), link, sizeof link - 1);
+    if (length > 0) {
+        const std::string linked(link, static_cast<std::size_t>(length));
+        if (namesThisFile(linked))
+            return linked;
+    }
+    // Without /proc: the name it was opened by, if that still names it.
+    return namesThisFile(path_) ? path_ : std::string();
+}
+
+bool File::DeleteOpenFile()
+{
+    struct stat own { };
+    if (fd_ < 0 || ::fstat(fd_, &own) != 0)
+        return Fail(fd_ < 0 ? EBADF : errno);
+    bool removed = true;
+    if (own.st_nlink > 0) {
+        const std::string current = CurrentPath();
+        if (current.empty())
+            removed = Fail(ENOENT);
+        else if (::unlink(current.c_str()) != 0)
+            removed = Fail(errno);
+    }
+    Close();
+    return removed;
 }
 
 void File::Close()

@@ -1,8 +1,14 @@
 #pragma once
-// A file opened for exclusive use: while one File holds it, every other open
-// of the same file, from this process or another, fails at once with 32
-// (sharing violation). Closed when destroyed. Failures leave the Windows
-// error number in LastError() and in the thread's last error.
+// A file held open under a lock, as share modes would hold it: a writer
+// (ReadWrite, CreateAlways) holds it alone, readers (Read) share it with any
+// number of other readers. An open that cannot get its lock, because a
+// writer holds the file or because a writer asks while readers hold it,
+// fails at once with 32 (sharing violation) and never waits, whether the
+// holder is in this process or another. The platform's move, rename and
+// delete take the writer's lock too (ItemLock.h), so a file held open is
+// never moved or deleted under its holder. Closed when destroyed. Failures
+// leave the Windows error number in LastError() and in the thread's last
+// error.
 
 #include "platform/com/Types.h"
 
@@ -14,9 +20,9 @@ namespace platform::system {
 class File {
 public:
     enum class Mode {
-        Read, // existing file, read access
-        ReadWrite, // existing file, read and write access
-        CreateAlways, // created or truncated, read and write access
+        Read, // existing file, read access, shared with other readers
+        ReadWrite, // existing file, read and write access, held alone
+        CreateAlways, // created or truncated, read and write access, held alone
     };
 
     File() = default;
@@ -44,7 +50,16 @@ public:
     std::int64_t Size() const;
     bool Flush();
 
+    // The name the open file has now, renames included; empty when it has
+    // none left (deleted) or none can be found.
+    std::string CurrentPath() const;
+    // Removes the open file under the name it has now, whatever it was
+    // renamed to meanwhile, while still holding it, then closes it. True
+    // when no name of it is left, also when it had been deleted already.
+    bool DeleteOpenFile();
+
     DWORD LastError() const { return lastError_; }
+    // The path it was opened by.
     const std::string& Path() const { return path_; }
     // The descriptor, for callers that batch their own I/O.
     int Descriptor() const { return fd_; }

@@ -1,7 +1,8 @@
 // Reading catalogs and rewriting their headers: version-1 conversion, the
-// text setters, exclusive opens.
+// text setters, readers sharing a catalog and writers holding it alone.
 
 #include "catalog/CatFile.h"
+#include "platform/system/Errors.h"
 #include "platform/ui/Icon.h"
 #include "tests/catalog/CatalogFixture.h"
 #include "tests/support/TestEnvironment.h"
@@ -113,7 +114,7 @@ TEST_F(CatFileReadTest, WriteHeaderNeedsUpdateMode)
     EXPECT_FALSE(file.WriteHeader());
 }
 
-TEST_F(CatFileReadTest, SecondOpenFailsWhileTheFirstObjectLives)
+TEST_F(CatFileReadTest, ReadersShareACatalogThatAnUpdateHoldsAlone)
 {
     Make("a.txt", "x");
     const std::string catalog = CreateCatalog(tree_);
@@ -121,7 +122,17 @@ TEST_F(CatFileReadTest, SecondOpenFailsWhileTheFirstObjectLives)
         CCatFile first;
         ASSERT_TRUE(first.Open(catalog, CCatFile::OpenMode::Read));
         CCatFile second;
-        EXPECT_FALSE(second.Open(catalog, CCatFile::OpenMode::Read));
+        EXPECT_TRUE(second.Open(catalog, CCatFile::OpenMode::Read));
+        EXPECT_EQ(ReadList(catalog, kRootList).size(), 1u);
+        CCatFile writer;
+        EXPECT_FALSE(writer.Open(catalog, CCatFile::OpenMode::Update));
+        EXPECT_EQ(platform::system::GetLastError(), platform::system::ERROR_SHARING_VIOLATION);
+    }
+    {
+        CCatFile writer;
+        ASSERT_TRUE(writer.Open(catalog, CCatFile::OpenMode::Update));
+        CCatFile reader;
+        EXPECT_FALSE(reader.Open(catalog, CCatFile::OpenMode::Read));
         EXPECT_TRUE(ReadList(catalog, kRootList).empty());
     }
     CCatFile again;
@@ -161,12 +172,15 @@ TEST_F(CatFileReadTest, AReadScopeLendsItsOpenCatalogToReadersOnItsThreadOnly)
         ASSERT_NE(folder, shared.end());
         ASSERT_TRUE(outer.ReadFirst(folder->Size, &record));
         EXPECT_STREQ(record.Name, "b.txt");
-        // The lock is the one of any open: others wait, writers too.
-        EXPECT_FALSE(opensOnAnotherThread());
+        // The scope holds a reader's lock: readers elsewhere open the
+        // catalog on their own, a writer is refused at once.
+        EXPECT_TRUE(opensOnAnotherThread());
         CCatFile writer;
         EXPECT_FALSE(writer.Open(catalog, CCatFile::OpenMode::Update));
+        EXPECT_EQ(platform::system::GetLastError(), platform::system::ERROR_SHARING_VIOLATION);
     }
-    EXPECT_TRUE(opensOnAnotherThread());
+    CCatFile writer;
+    EXPECT_TRUE(writer.Open(catalog, CCatFile::OpenMode::Update));
 }
 
 TEST_F(CatFileReadTest, AScopeOverWhatCannotBeOpenedKeepsNothing)

@@ -4,6 +4,8 @@
 #include "items/ShelfFolder.h"
 #include "items/ShelfItem.h"
 #include "module/ModuleLock.h"
+#include "platform/shell/FileOperation.h"
+#include "platform/system/Errors.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
 #include "tests/support/TestEnvironment.h"
@@ -19,6 +21,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -356,6 +359,71 @@ TEST_F(SearchWalkTest, StopKeepsTheResultsSoFarEndsTheWorkerAndClearsThePath)
     EXPECT_EQ(owner.ends, 1);
     EXPECT_EQ(owner.paths.back(), "");
     EXPECT_LT(owner.tested, 2000 / 2);
+}
+
+// While the search walks a catalog it holds it as a reader: the shelf lists
+// the catalog under its own name and opens its folders meanwhile; only a
+// writer, and the shell's delete, are refused at once.
+TEST_F(SearchWalkTest, TheShelfReadsACatalogWhileTheSearchWalksIt)
+{
+    for (const char* entry : {"hit1.txt", "docs/", "docs/hit2.txt"})
+        MakeEntry("v1", entry);
+    MakeCatalog("v1", "v1.pld");
+    const std::string path = catDir_ + "/v1.pld";
+    const std::string name = [this] {
+        ComPtr<CShelfFolder> shelf = ShelfRoot();
+        return shelf->LoadChildren(false) && shelf->GetChildCount() == 1 ? shelf->GetChild(0)->GetName() : "";
+    }();
+    ASSERT_EQ(name, "v1");
+
+    RecordingOwner owner;
+    owner.holdAtResult = 1;
+    CSearchThread worker;
+    worker.Setup(&owner, Criteria("hit", ShelfRoot()));
+    worker.start();
+    ASSERT_TRUE(owner.WaitUntilHeld());
+
+    // Checked while the walk is held inside the catalog; the walk goes on
+    // afterwards whatever the outcome.
+    const auto shelfMeanwhile = [&] {
+        ComPtr<CShelfFolder> shelf = ShelfRoot();
+        ASSERT_TRUE(shelf->LoadChildren(false));
+        ASSERT_EQ(shelf->GetChildCount(), 1);
+        auto* catalog = dynamic_cast<CShelfItem*>(shelf->GetChild(0));
+        ASSERT_NE(catalog, nullptr);
+        EXPECT_EQ(catalog->GetName(), name);
+        ASSERT_TRUE(catalog->LoadChildren(false));
+        std::vector<std::string> children;
+        CCatFolder* docs = nullptr;
+        for (int i = 0; i < catalog->GetChildCount(); ++i) {
+            children.push_back(catalog->GetChild(i)->GetName());
+            if (children.back() == "docs")
+                docs = dynamic_cast<CCatFolder*>(catalog->GetChild(i));
+        }
+        EXPECT_EQ(Sorted(children), Sorted({"docs", "hit1.txt"}));
+        ASSERT_NE(docs, nullptr);
+        ASSERT_TRUE(docs->LoadChildren(false));
+        ASSERT_EQ(docs->GetChildCount(), 1);
+        EXPECT_EQ(docs->GetChild(0)->GetName(), "hit2.txt");
+
+        EXPECT_FALSE(catalog->SetInformation(std::string("renamed"), std::nullopt));
+        EXPECT_EQ(platform::system::GetLastError(), platform::system::ERROR_SHARING_VIOLATION);
+        constexpr WORD kQuiet = platform::shell::FOF_NOCONFIRMATION | platform::shell::FOF_NOERRORUI;
+        EXPECT_EQ(platform::shell::FileOperation(
+                      nullptr, platform::shell::FO_DELETE, {path}, {}, platform::shell::FOF_ALLOWUNDO | kQuiet),
+            static_cast<int>(platform::system::ERROR_SHARING_VIOLATION));
+    };
+    shelfMeanwhile();
+
+    owner.Release();
+    ASSERT_TRUE(owner.WaitForEnd());
+    ASSERT_TRUE(worker.wait(QDeadlineTimer(std::chrono::duration_cast<std::chrono::milliseconds>(kPatience))));
+    EXPECT_EQ(Sorted(owner.names), Sorted({"hit1.txt", "hit2.txt"}));
+    ComPtr<CShelfFolder> shelf = ShelfRoot();
+    ASSERT_TRUE(shelf->LoadChildren(false));
+    auto* catalog = dynamic_cast<CShelfItem*>(shelf->GetChild(0));
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_TRUE(catalog->SetInformation(std::string("renamed"), std::nullopt));
 }
 
 // The worker is inside a synchronous insertion on the owner's thread when the

@@ -1,9 +1,11 @@
 // A second process for the platform tests. Modes:
 //   registry-write PREFIX COUNT   writes COUNT values PREFIXn under
 //                                 HKEY_CURRENT_USER\Software\Stress, one write each
-//   hold PATH                     opens PATH exclusively, prints "held", and
+//   hold PATH [MODE]              opens PATH (MODE read, write or create;
+//                                 write when not given), prints "held", and
 //                                 keeps it until standard input closes
-//   try-open PATH                 opens PATH once; prints "opened" or "error N"
+//   try-open PATH [MODE]          opens PATH once (MODE as above, read when not
+//                                 given); prints "opened" or "error N"
 //   volume PATH                   prints PATH's volume facts as
 //                                 "LABEL<tab>SERIAL-HEX<tab>FILE-SYSTEM<tab>SOURCE",
 //                                 or "error N"
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -59,10 +62,23 @@ void WaitForStdinToClose()
     while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) { }
 }
 
-int Hold(const std::string& path)
+using platform::system::File;
+
+std::optional<File::Mode> ModeNamed(const std::string& name)
 {
-    platform::system::File file;
-    if (!file.Open(path, platform::system::File::Mode::ReadWrite)) {
+    if (name == "read")
+        return File::Mode::Read;
+    if (name == "write")
+        return File::Mode::ReadWrite;
+    if (name == "create")
+        return File::Mode::CreateAlways;
+    return std::nullopt;
+}
+
+int Hold(const std::string& path, File::Mode mode)
+{
+    File file;
+    if (!file.Open(path, mode)) {
         std::printf("error %u\n", file.LastError());
         return static_cast<int>(file.LastError());
     }
@@ -72,10 +88,10 @@ int Hold(const std::string& path)
     return 0;
 }
 
-int TryOpen(const std::string& path)
+int TryOpen(const std::string& path, File::Mode mode)
 {
-    platform::system::File file;
-    if (!file.Open(path, platform::system::File::Mode::Read)) {
+    File file;
+    if (!file.Open(path, mode)) {
         std::printf("error %u\n", file.LastError());
         return static_cast<int>(file.LastError());
     }
@@ -173,10 +189,12 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "registry-write" && argc == 4)
         return RegistryWrite(argv[2], std::stoi(argv[3]));
-    if (mode == "hold" && argc == 3)
-        return Hold(argv[2]);
-    if (mode == "try-open" && argc == 3)
-        return TryOpen(argv[2]);
+    if ((mode == "hold" || mode == "try-open") && (argc == 3 || argc == 4)) {
+        const auto fileMode = ModeNamed(argc == 4 ? argv[3] : mode == "hold" ? "write" : "read");
+        if (!fileMode)
+            return kUsage;
+        return mode == "hold" ? Hold(argv[2], *fileMode) : TryOpen(argv[2], *fileMode);
+    }
     if (mode == "volume" && argc == 3)
         return Volume(argv[2]);
     if (mode == "windows")

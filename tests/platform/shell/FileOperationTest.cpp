@@ -1,13 +1,17 @@
 #include "platform/shell/FileOperation.h"
 
 #include "platform/system/Errors.h"
+#include "platform/system/File.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
@@ -272,6 +276,130 @@ TEST_F(FileOperationTest, MoveToARealSecondFileSystemKeepsTheBytes)
     ExpectTree(other + "/folder");
     EXPECT_FALSE(fs::exists(source + "/folder"));
     fs::remove_all(other);
+}
+
+// An item with a file held open, by a reader or a writer, is refused with
+// the sharing violation whatever the operation, says so once, and stays
+// where it is; once the file is let go, the same operation goes through.
+enum class Operation { MoveWithin, MoveAcross, Rename, Trash, Delete };
+using File = platform::system::File;
+using HeldItem = std::tuple<Operation, File::Mode, bool>; // operation, holder, item is a folder
+
+class HeldItemTest : public FileOperationTest, public testing::WithParamInterface<HeldItem> {
+protected:
+    int Run(const std::string& item)
+    {
+        switch (std::get<0>(GetParam())) {
+        case Operation::MoveWithin:
+            return FileOperation(nullptr, FO_MOVE, {item}, target, FOF_ALLOWUNDO);
+        case Operation::MoveAcross:
+            SetFileOperationFaults({true, -1});
+            return FileOperation(nullptr, FO_MOVE, {item}, target, FOF_ALLOWUNDO);
+        case Operation::Rename:
+            return FileOperation(nullptr, FO_RENAME, {item}, item + "-renamed", FOF_ALLOWUNDO);
+        case Operation::Trash:
+            return FileOperation(nullptr, FO_DELETE, {item}, {}, FOF_ALLOWUNDO);
+        case Operation::Delete:
+            return FileOperation(nullptr, FO_DELETE, {item}, {}, 0);
+        }
+        return -1;
+    }
+    // The Trash and the destination hold nothing.
+    void ExpectNothingElsewhere() const
+    {
+        EXPECT_TRUE(fs::is_empty(target));
+        const std::string trash = std::string(getenv("XDG_DATA_HOME")) + "/Trash/files";
+        EXPECT_TRUE(!fs::exists(trash) || fs::is_empty(trash));
+    }
+};
+
+TEST_P(HeldItemTest, IsRefusedWithTheSharingViolationAndStaysInPlace)
+{
+    const bool folder = std::get<2>(GetParam());
+    MakeTree(source + "/folder");
+    const std::string heldPath = source + "/folder/inner/cd.pld";
+    WriteFile(heldPath, "catalog");
+    const std::string item = folder ? source + "/folder" : heldPath;
+    {
+        File held;
+        ASSERT_TRUE(held.Open(heldPath, std::get<1>(GetParam())));
+        if (std::get<1>(GetParam()) == File::Mode::CreateAlways) {
+            ASSERT_TRUE(held.Write("catalog", 7));
+        }
+        EXPECT_EQ(Run(item), static_cast<int>(platform::system::ERROR_SHARING_VIOLATION));
+        ASSERT_EQ(Errors(), 1);
+        EXPECT_NE(boxes.back().text.find(fs::path(item).filename().string()), std::string::npos);
+        EXPECT_NE(boxes.back().text.find(platform::system::ErrorMessage(platform::system::ERROR_SHARING_VIOLATION)),
+            std::string::npos);
+        EXPECT_EQ(ReadFile(heldPath), "catalog");
+        ExpectTree(source + "/folder");
+        EXPECT_FALSE(fs::exists(item + "-renamed"));
+        ExpectNothingElsewhere();
+    }
+    EXPECT_EQ(Run(item), 0);
+    EXPECT_FALSE(fs::exists(item));
+}
+
+std::string HeldItemName(const testing::TestParamInfo<HeldItem>& info)
+{
+    static const char* const operations[] = {"MoveWithin", "MoveAcross", "Rename", "Trash", "Delete"};
+    static const char* const modes[] = {"Read", "ReadWrite", "CreateAlways"};
+    return std::string(operations[static_cast<int>(std::get<0>(info.param))])
+        + modes[static_cast<int>(std::get<1>(info.param))] + (std::get<2>(info.param) ? "Folder" : "File");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOperationAndHolder, HeldItemTest,
+    testing::Combine(testing::Values(Operation::MoveWithin, Operation::MoveAcross, Operation::Rename, Operation::Trash,
+                         Operation::Delete),
+        testing::Values(File::Mode::Read, File::Mode::ReadWrite, File::Mode::CreateAlways), testing::Bool()),
+    HeldItemName);
+
+TEST_F(FileOperationTest, AFileHeldByAnotherProcessKeepsItsFolderInPlace)
+{
+    MakeTree(source + "/folder");
+    QProcess holder;
+    holder.start(QString::fromStdString(pellidor::test::BinDirectory() + "/pellidor_platform_helper"),
+        {QStringLiteral("hold"), QString::fromStdString(source + "/folder/inner/two.pld"), QStringLiteral("read")});
+    ASSERT_TRUE(holder.waitForReadyRead(30000));
+    ASSERT_EQ(holder.readLine().trimmed().toStdString(), "held");
+
+    EXPECT_EQ(FileOperation(nullptr, FO_MOVE, {source + "/folder"}, target, FOF_ALLOWUNDO),
+        static_cast<int>(platform::system::ERROR_SHARING_VIOLATION));
+    ExpectTree(source + "/folder");
+
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    EXPECT_EQ(FileOperation(nullptr, FO_MOVE, {source + "/folder"}, target, FOF_ALLOWUNDO), 0);
+    ExpectTree(target + "/folder");
+}
+
+// One held item among several: nothing is deleted, not even the items
+// before it.
+TEST_F(FileOperationTest, DeletingSeveralItemsOneOfThemHeldDeletesNone)
+{
+    WriteFile(source + "/a.pld", "a");
+    WriteFile(source + "/b.pld", "b");
+    File held;
+    ASSERT_TRUE(held.Open(source + "/b.pld", File::Mode::Read));
+    EXPECT_EQ(FileOperation(nullptr, FO_DELETE, {source + "/a.pld", source + "/b.pld"}, {}, FOF_ALLOWUNDO),
+        static_cast<int>(platform::system::ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadFile(source + "/a.pld"), "a");
+    EXPECT_EQ(ReadFile(source + "/b.pld"), "b");
+}
+
+// The item a move would replace is deleted by it, so it is locked too.
+TEST_P(ReplaceTest, AReplacedItemHeldOpenKeepsBothItems)
+{
+    SetFileOperationFaults({GetParam(), -1});
+    WriteFile(source + "/cd.pld", "new");
+    WriteFile(target + "/cd.pld", "old");
+    File held;
+    ASSERT_TRUE(held.Open(target + "/cd.pld", File::Mode::Read));
+    EXPECT_EQ(FileOperation(nullptr, FO_MOVE, {source + "/cd.pld"}, target, FOF_ALLOWUNDO),
+        static_cast<int>(platform::system::ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ReadFile(source + "/cd.pld"), "new");
+    EXPECT_EQ(ReadFile(target + "/cd.pld"), "old");
+    EXPECT_EQ(Names(target), std::vector<std::string>{"cd.pld"});
 }
 
 TEST_F(FileOperationTest, CreateDirectoryTellsWhyItFailed)

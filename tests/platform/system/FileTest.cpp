@@ -8,9 +8,11 @@
 #include <QProcess>
 #include <QString>
 
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 using pellidor::test::ReadFile;
 using pellidor::test::TestPath;
@@ -25,87 +27,151 @@ QString Helper()
     return QString::fromStdString(pellidor::test::BinDirectory() + "/pellidor_platform_helper");
 }
 
+QString ModeArgument(File::Mode mode)
+{
+    static const char* const names[] = {"read", "write", "create"};
+    return QString::fromLatin1(names[static_cast<int>(mode)]);
+}
+
 // Another process's attempt to open `path`: its exit status is the error.
-int OpenInOtherProcess(const std::string& path)
+int OpenInOtherProcess(const std::string& path, File::Mode mode)
 {
     QProcess process;
-    process.start(Helper(), {QStringLiteral("try-open"), QString::fromStdString(path)});
+    process.start(Helper(), {QStringLiteral("try-open"), QString::fromStdString(path), ModeArgument(mode)});
     if (!process.waitForFinished(30000))
         return -1;
     return process.exitCode();
 }
 
+// Another process that holds `path` open until it is destroyed.
+class OtherProcessHolding {
+public:
+    OtherProcessHolding(const std::string& path, File::Mode mode)
+    {
+        process_.start(Helper(), {QStringLiteral("hold"), QString::fromStdString(path), ModeArgument(mode)});
+        if (process_.waitForReadyRead(30000))
+            held_ = process_.readLine().trimmed() == "held";
+    }
+    ~OtherProcessHolding()
+    {
+        process_.closeWriteChannel();
+        process_.waitForFinished(30000);
+    }
+    bool Holds() const { return held_; }
+
+private:
+    QProcess process_;
+    bool held_ = false;
+};
+
 } // namespace
 
-// Every way of opening meets every way of holding: the second open is
-// refused whatever the modes.
-using Modes = std::pair<File::Mode, File::Mode>;
+// Readers share a file; a writer holds it alone. Every way of holding meets
+// every way of opening, in this process and across processes.
+struct Sharing {
+    File::Mode held;
+    File::Mode opened;
+    bool shares;
+};
 
-class ExclusiveOpen : public testing::TestWithParam<Modes> { };
-
-std::string ModesName(const testing::TestParamInfo<Modes>& param)
+void PrintTo(const Sharing& value, std::ostream* out)
 {
-    static const char* const names[] = {"Read", "ReadWrite", "CreateAlways"};
-    return std::string(names[static_cast<int>(param.param.first)]) + "Then"
-        + names[static_cast<int>(param.param.second)];
+    *out << static_cast<int>(value.held) << "/" << static_cast<int>(value.opened);
 }
 
-TEST_P(ExclusiveOpen, SecondOpenInThisProcessFailsUntilTheFirstCloses)
-{
+class FileSharing : public testing::TestWithParam<Sharing> {
+protected:
+    void SetUp() override { WriteFile(path, "PD-header"); }
+
+    // What a refused open left: the holder's bytes, never an emptied file.
+    void ExpectUntouched() const
+    {
+        if (GetParam().held != File::Mode::CreateAlways) {
+            EXPECT_EQ(ReadFile(path), "PD-header");
+        }
+    }
+
     const std::string path = TestPath("catalogs/0000ABCD.pld");
-    WriteFile(path, "PD-header");
+};
+
+std::string SharingName(const testing::TestParamInfo<Sharing>& param)
+{
+    static const char* const names[] = {"Read", "ReadWrite", "CreateAlways"};
+    return std::string(names[static_cast<int>(param.param.held)]) + "Then"
+        + names[static_cast<int>(param.param.opened)];
+}
+
+TEST_P(FileSharing, InThisProcessASecondOpenSharesOrFailsAtOnceUntilTheFirstCloses)
+{
     File first;
-    ASSERT_TRUE(first.Open(path, GetParam().first));
+    ASSERT_TRUE(first.Open(path, GetParam().held));
 
     File second;
-    EXPECT_FALSE(second.Open(path, GetParam().second));
-    EXPECT_EQ(second.LastError(), sys::ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
-    EXPECT_FALSE(second.IsOpen());
-    // The refused CreateAlways did not empty the file the first one holds.
-    if (GetParam().first != File::Mode::CreateAlways) {
-        EXPECT_EQ(ReadFile(path), "PD-header");
+    if (GetParam().shares) {
+        EXPECT_TRUE(second.Open(path, GetParam().opened));
+    } else {
+        EXPECT_FALSE(second.Open(path, GetParam().opened));
+        EXPECT_EQ(second.LastError(), sys::ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(sys::GetLastError(), sys::ERROR_SHARING_VIOLATION);
+        EXPECT_FALSE(second.IsOpen());
+        ExpectUntouched();
     }
 
     first.Close();
-    EXPECT_TRUE(second.Open(path, GetParam().second));
+    EXPECT_TRUE(second.IsOpen() || second.Open(path, GetParam().opened));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllModes, ExclusiveOpen,
-    testing::Values(std::pair{File::Mode::Read, File::Mode::Read}, std::pair{File::Mode::Read, File::Mode::ReadWrite},
-        std::pair{File::Mode::ReadWrite, File::Mode::Read}, std::pair{File::Mode::Read, File::Mode::CreateAlways},
-        std::pair{File::Mode::CreateAlways, File::Mode::ReadWrite}),
-    ModesName);
-
-TEST(File, OpenInAnotherProcessFailsWhileHeldAndSucceedsAfter)
+TEST_P(FileSharing, AcrossProcessesBothWays)
 {
-    const std::string path = TestPath("held.pld");
-    WriteFile(path, "data");
+    const int expected = GetParam().shares ? 0 : static_cast<int>(sys::ERROR_SHARING_VIOLATION);
     {
         File held;
-        ASSERT_TRUE(held.Open(path, File::Mode::Read));
-        EXPECT_EQ(OpenInOtherProcess(path), static_cast<int>(sys::ERROR_SHARING_VIOLATION));
+        ASSERT_TRUE(held.Open(path, GetParam().held));
+        EXPECT_EQ(OpenInOtherProcess(path, GetParam().opened), expected);
     }
-    EXPECT_EQ(OpenInOtherProcess(path), 0);
+    EXPECT_EQ(OpenInOtherProcess(path, GetParam().opened), 0);
+
+    WriteFile(path, "PD-header");
+    {
+        OtherProcessHolding other(path, GetParam().held);
+        ASSERT_TRUE(other.Holds());
+        File file;
+        EXPECT_EQ(file.Open(path, GetParam().opened), GetParam().shares);
+        if (!GetParam().shares) {
+            EXPECT_EQ(file.LastError(), sys::ERROR_SHARING_VIOLATION);
+            ExpectUntouched();
+        }
+    }
+    File after;
+    EXPECT_TRUE(after.Open(path, GetParam().opened));
 }
 
-TEST(File, FileHeldByAnotherProcessCannotBeOpenedHereNorEmptied)
+INSTANTIATE_TEST_SUITE_P(AllModes, FileSharing,
+    testing::Values(Sharing{File::Mode::Read, File::Mode::Read, true},
+        Sharing{File::Mode::Read, File::Mode::ReadWrite, false},
+        Sharing{File::Mode::Read, File::Mode::CreateAlways, false},
+        Sharing{File::Mode::ReadWrite, File::Mode::Read, false},
+        Sharing{File::Mode::ReadWrite, File::Mode::ReadWrite, false},
+        Sharing{File::Mode::ReadWrite, File::Mode::CreateAlways, false},
+        Sharing{File::Mode::CreateAlways, File::Mode::Read, false},
+        Sharing{File::Mode::CreateAlways, File::Mode::ReadWrite, false},
+        Sharing{File::Mode::CreateAlways, File::Mode::CreateAlways, false}),
+    SharingName);
+
+TEST(File, AWriterIsRefusedUntilTheLastOfManyReadersCloses)
 {
-    const std::string path = TestPath("other.pld");
-    WriteFile(path, "keep me");
-    QProcess holder;
-    holder.start(Helper(), {QStringLiteral("hold"), QString::fromStdString(path)});
-    ASSERT_TRUE(holder.waitForReadyRead(30000));
-    ASSERT_EQ(holder.readLine().trimmed().toStdString(), "held");
-
-    File file;
-    EXPECT_FALSE(file.Open(path, File::Mode::CreateAlways));
-    EXPECT_EQ(file.LastError(), sys::ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(ReadFile(path), "keep me");
-
-    holder.closeWriteChannel();
-    ASSERT_TRUE(holder.waitForFinished(30000));
-    EXPECT_TRUE(file.Open(path, File::Mode::ReadWrite));
+    const std::string path = TestPath("shared.pld");
+    WriteFile(path, "data");
+    std::vector<File> readers(3);
+    for (File& reader : readers)
+        ASSERT_TRUE(reader.Open(path, File::Mode::Read));
+    File writer;
+    for (File& reader : readers) {
+        EXPECT_FALSE(writer.Open(path, File::Mode::ReadWrite));
+        EXPECT_EQ(writer.LastError(), sys::ERROR_SHARING_VIOLATION);
+        reader.Close();
+    }
+    EXPECT_TRUE(writer.Open(path, File::Mode::ReadWrite));
 }
 
 TEST(File, CreateAlwaysTruncatesAndWritesReadBack)
@@ -138,7 +204,7 @@ TEST(File, MovedFileKeepsItsLock)
     const std::string path = TestPath("moved.pld");
     WriteFile(path, "x");
     File first;
-    ASSERT_TRUE(first.Open(path, File::Mode::Read));
+    ASSERT_TRUE(first.Open(path, File::Mode::ReadWrite));
     File second(std::move(first));
     EXPECT_FALSE(first.IsOpen());
     File third;
@@ -186,4 +252,51 @@ TEST(File, ReadOnlyFileRefusesWriting)
     ASSERT_TRUE(file.Open(path, File::Mode::Read));
     EXPECT_FALSE(file.Write("y", 1));
     EXPECT_EQ(file.LastError(), sys::ERROR_ACCESS_DENIED);
+}
+
+// A file being written knows where it is even after it was renamed behind
+// its back, and removes itself from there, never a file that took its name.
+class OpenFileName : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(file.Open(path, File::Mode::CreateAlways));
+        ASSERT_TRUE(file.Write("half", 4));
+        std::filesystem::create_directories(TestPath("elsewhere"));
+    }
+
+    const std::string path = TestPath("catalogs/new.pld");
+    const std::string moved = TestPath("elsewhere/moved.pld");
+    File file;
+};
+
+TEST_F(OpenFileName, RenamedFileIsDeletedUnderItsNewName)
+{
+    EXPECT_EQ(file.CurrentPath(), path);
+    ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
+    EXPECT_EQ(file.CurrentPath(), moved);
+    EXPECT_EQ(file.Path(), path);
+
+    EXPECT_TRUE(file.DeleteOpenFile());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(OpenFileName, AFileMadeAtTheOldNameIsLeftAlone)
+{
+    ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
+    WriteFile(path, "someone else's");
+    EXPECT_TRUE(file.DeleteOpenFile());
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_EQ(ReadFile(path), "someone else's");
+}
+
+TEST_F(OpenFileName, AFileThatReplacedItIsLeftAlone)
+{
+    WriteFile(moved, "replacement");
+    ASSERT_EQ(::rename(moved.c_str(), path.c_str()), 0);
+    EXPECT_EQ(file.CurrentPath(), "");
+    EXPECT_TRUE(file.DeleteOpenFile()); // no name of it was left
+    EXPECT_EQ(ReadFile(path), "replacement");
 }
