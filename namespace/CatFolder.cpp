@@ -252,8 +252,8 @@ HRESULT CCatFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* idls, ULONG* inOu
     if (count == 0)
         return GetShellAttributes(inOut);
     // All checked before any is used: a bad list leaves the mask as it came.
+    // No room is reserved by `count`: it is the caller's word alone.
     std::vector<CheckedIdList> given;
-    given.reserve(count);
     for (UINT i = 0; i < count; ++i) {
         auto checked = CheckGiven(idls[i]);
         if (!checked)

@@ -130,10 +130,11 @@ enum class IdListContent {
     Own,
 };
 
-// A list handed over bare, without the size of its block, is walked no
-// further than this. No list of ours comes near either bound (that would be
-// a catalog folder thousands of levels deep); they only stop a list without
-// a terminator from being followed through memory.
+// No list is walked past kMaxIdListElements elements, and a list handed over
+// bare, without the size of its block, not past kMaxIdListBytes. No list of
+// ours comes near either bound (that would be a catalog folder thousands of
+// levels deep); they stop a list of endless tiny elements, or one without a
+// terminator, from being followed through memory.
 constexpr std::size_t kMaxIdListElements = 4096;
 constexpr std::size_t kMaxIdListBytes = std::size_t{4} << 20;
 
