@@ -214,10 +214,14 @@ HRESULT CCatFolder::BindToObject(LPCITEMIDLIST idl, IBindCtx*, REFIID iid, void*
     return object->QueryInterface(iid, out);
 }
 
-HRESULT CCatFolder::BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out)
+HRESULT CCatFolder::BindToStorage(LPCITEMIDLIST idl, IBindCtx*, REFIID, void** out)
 {
     if (out != nullptr)
         *out = nullptr;
+    // Nothing here reads the list, but a caller learns of a broken one the
+    // same way from every method.
+    if (!CheckGiven(idl))
+        return E_INVALIDARG;
     return E_NOTIMPL;
 }
 

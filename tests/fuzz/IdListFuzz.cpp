@@ -255,6 +255,8 @@ void CallWithList(Method method, CCatFolder& folder, LPCITEMIDLIST list, LPCITEM
     case kBindToObject: {
         ComPtr<IUnknown> object;
         expect(folder.BindToObject(list, nullptr, IUnknown::kIid, object.ReceiveVoid()));
+        void* storage = nullptr;
+        expect(folder.BindToStorage(list, nullptr, IUnknown::kIid, &storage));
         break;
     }
     case kCompareIDs: {

@@ -39,6 +39,12 @@ const Door kDoors[] = {
             return folder.BindToObject(given, nullptr, IUnknown::kIid, out.ReceiveVoid());
         },
         S_OK},
+    {"BindToStorage",
+        [](CCatFolder& folder, LPCITEMIDLIST given, LPCITEMIDLIST) {
+            void* out = nullptr;
+            return folder.BindToStorage(given, nullptr, IUnknown::kIid, &out);
+        },
+        E_NOTIMPL},
     {"CompareIDs, first list",
         [](CCatFolder& folder, LPCITEMIDLIST given, LPCITEMIDLIST sound) { return folder.CompareIDs(0, given, sound); },
         S_OK},
