@@ -198,7 +198,10 @@ private:
 
 // A new object for the own list's last element (folder element CCatFolder,
 // catalog element CShelfItem, shelf-folder element CShelfFolder, else
-// CCatItem), holding one reference; null when it cannot be made.
+// CCatItem), holding one reference; null when it cannot be made. Both lists
+// are trusted: lists we made, or lists from outside that passed CheckIdList
+// at the door that received them (the root as the shell's elements, the own
+// list as ours).
 platform::com::ComPtr<CCatItem> CreateItemObject(LPCITEMIDLIST root, LPCITEMIDLIST own);
 
 } // namespace pellidor

@@ -80,29 +80,31 @@ platform::com::GlobalPtr BuildDropFilesBlock(const std::string& path)
     return block;
 }
 
-bool ReadIdListBlock(const BYTE* block, std::size_t size, IdListBlock* out)
+std::optional<IdListBlock> ReadIdListBlock(const BYTE* block, std::size_t size)
 {
-    if (!block || !out || size < 4)
-        return false;
+    if (!block || size < 4)
+        return std::nullopt;
     const DWORD count = ReadDword(block);
     if (count > kMaxBlockItems || (static_cast<std::size_t>(count) + 2) * 4 > size)
-        return false;
-    IdListBlock result;
-    for (DWORD i = 0; i <= count; ++i) {
-        const DWORD offset = ReadDword(block + 4 + 4 * static_cast<std::size_t>(i));
-        if (offset >= size || IdListSizeWithin(block + offset, size - offset) == 0)
-            return false;
-        const auto list = reinterpret_cast<LPCITEMIDLIST>(block + offset);
-        if (i == 0) {
-            result.folder = list;
-            result.folderBytes = size - offset;
-        } else {
-            result.items.push_back(list);
-            result.itemBytes.push_back(size - offset);
-        }
+        return std::nullopt;
+    auto listAt = [block, size](DWORD index, IdListContent content) -> std::optional<CheckedIdList> {
+        const DWORD offset = ReadDword(block + 4 + 4 * static_cast<std::size_t>(index));
+        if (offset >= size)
+            return std::nullopt;
+        return CheckIdList(block + offset, size - offset, content);
+    };
+    const auto folder = listAt(0, IdListContent::Foreign);
+    if (!folder)
+        return std::nullopt;
+    IdListBlock result{*folder, {}};
+    result.items.reserve(count);
+    for (DWORD i = 1; i <= count; ++i) {
+        const auto item = listAt(i, IdListContent::Own);
+        if (!item)
+            return std::nullopt;
+        result.items.push_back(*item);
     }
-    *out = std::move(result);
-    return true;
+    return result;
 }
 
 bool ReadDropFilesBlock(const BYTE* block, std::size_t size, std::vector<std::string>* paths)

@@ -3,10 +3,12 @@
 // out byte for byte as the shell's own (CIDA and DROPFILES), and bounded
 // readers for the same blocks when they come back from outside.
 
+#include "namespace/IdList.h"
 #include "platform/com/Memory.h"
 #include "platform/com/ShellTypes.h"
 #include "platform/com/Types.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,19 +30,18 @@ platform::com::GlobalPtr BuildIdListBlock(LPCITEMIDLIST folder, LPCITEMIDLIST it
 // and the NUL that ends the list. Null when the memory cannot be had.
 platform::com::GlobalPtr BuildDropFilesBlock(const std::string& path);
 
-// An identifier-list block as read from outside: pointers into the block.
+// An identifier-list block as read from outside: its lists, checked, pointing
+// into the block.
 struct IdListBlock {
-    LPCITEMIDLIST folder = nullptr;
-    std::vector<LPCITEMIDLIST> items;
-    // The byte count available to each list from its offset to the block's
-    // end, for the bounded element checks (IsOwnIdList); items first.
-    std::size_t folderBytes = 0;
-    std::vector<std::size_t> itemBytes;
+    CheckedIdList folder; // the shell's list of the folder the items are in
+    std::vector<CheckedIdList> items; // ours, relative to the folder
 };
 
-// True when the block holds a count, count + 1 offsets inside the block, and
-// at each offset a list that ends inside the block. Never reads past `size`.
-bool ReadIdListBlock(const BYTE* block, std::size_t size, IdListBlock* out);
+// The block when it holds a count, count + 1 offsets inside the block, and at
+// each offset a list that passes CheckIdList inside the block: the folder's
+// as the shell's own elements, every item's as ours (so a block of another
+// namespace is refused whole). Nothing otherwise; never reads past `size`.
+std::optional<IdListBlock> ReadIdListBlock(const BYTE* block, std::size_t size);
 
 // The paths of a narrow dropped-file block; false when the block is too
 // short, wide, or its list does not end inside it.

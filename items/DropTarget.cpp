@@ -1,52 +1,25 @@
 #include "items/DropTarget.h"
 
+#include "items/DataTransfer.h"
 #include "items/ShelfFolder.h"
 #include "module/ChangeNotify.h"
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
-#include "platform/ui/Messages.h"
 
-#include <cstring>
 #include <optional>
 
 namespace pellidor {
 
 namespace {
 
-// The identifier-list block handed over by a drag: the folder list and the
-// first item's list, both checked to lie inside the block.
-struct DroppedItem {
-    const BYTE* folder = nullptr;
-    const BYTE* item = nullptr;
-    std::size_t itemSpace = 0; // bytes from `item` to the block's end
-};
-
-DWORD ReadDword(const BYTE* block, std::size_t offset)
+// Only catalogs and shelf folders move on the shelf, and only the first
+// dragged item decides.
+bool IsShelfItem(const IdListBlock& block)
 {
-    DWORD value = 0;
-    std::memcpy(&value, block + offset, sizeof value);
-    return value;
-}
-
-std::optional<DroppedItem> ParseBlock(const BYTE* block, std::size_t size)
-{
-    constexpr std::size_t kFixedPart = 12;
-    if (block == nullptr || size < kFixedPart || ReadDword(block, 0) < 1)
-        return std::nullopt;
-    const DWORD folderOffset = ReadDword(block, 4);
-    const DWORD itemOffset = ReadDword(block, 8);
-    if (folderOffset >= size || itemOffset >= size)
-        return std::nullopt;
-    if (IdListSizeWithin(block + folderOffset, size - folderOffset) == 0)
-        return std::nullopt;
-    return DroppedItem{block + folderOffset, block + itemOffset, size - itemOffset};
-}
-
-// Only catalogs and shelf folders move on the shelf.
-bool IsShelfItem(const DroppedItem& dropped)
-{
-    return IsOwnIdList(dropped.item, dropped.itemSpace, kKindShelfFolder)
-        || IsOwnIdList(dropped.item, dropped.itemSpace, kKindCatalog);
+    if (block.items.empty())
+        return false;
+    const LPCITEMIDLIST last = LastElement(block.items.front().Get());
+    return IsOwnElement(last, kKindShelfFolder) || IsOwnElement(last, kKindCatalog);
 }
 
 // The data object's identifier-list medium; released when this dies.
@@ -57,7 +30,7 @@ public:
         if (data == nullptr)
             return;
         FORMATETC format;
-        format.cfFormat = static_cast<CLIPFORMAT>(platform::ui::RegisterClipboardFormat("Shell IDList Array"));
+        format.cfFormat = ShellIdListFormat();
         format.ptd = nullptr;
         format.dwAspect = DVASPECT_CONTENT;
         format.lindex = -1;
@@ -72,11 +45,13 @@ public:
     IdListMedium(const IdListMedium&) = delete;
     IdListMedium& operator=(const IdListMedium&) = delete;
 
-    std::optional<DroppedItem> Item() const
+    // The block's lists, checked against the block's size; nothing when
+    // there is no block or it does not hold what it claims.
+    std::optional<IdListBlock> Block() const
     {
         if (!held_ || medium_.tymed != TYMED_HGLOBAL || medium_.hGlobal == nullptr)
             return std::nullopt;
-        return ParseBlock(platform::com::GlobalData(medium_.hGlobal), platform::com::GlobalSize(medium_.hGlobal));
+        return ReadIdListBlock(platform::com::GlobalData(medium_.hGlobal), platform::com::GlobalSize(medium_.hGlobal));
     }
 
 private:
@@ -108,8 +83,8 @@ HRESULT CDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect)
     if (!HasDestination())
         return S_OK;
     const IdListMedium medium(data);
-    const auto dropped = medium.Item();
-    if (dropped && IsShelfItem(*dropped))
+    const auto block = medium.Block();
+    if (block && IsShelfItem(*block))
         *effect = DROPEFFECT_MOVE;
     return S_OK;
 }
@@ -129,13 +104,12 @@ HRESULT CDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD*)
     if (!HasDestination())
         return S_OK;
     const IdListMedium medium(data);
-    const auto dropped = medium.Item();
-    // Checked again: a drop may come without an enter, and anything but a
+    const auto block = medium.Block();
+    // Tested again: a drop may come without an enter, and anything but a
     // catalog or shelf folder would name no file of the shelf.
-    if (!dropped || !IsShelfItem(*dropped))
+    if (!block || !IsShelfItem(*block))
         return S_OK;
-    const auto item = CreateItemObject(
-        reinterpret_cast<LPCITEMIDLIST>(dropped->folder), reinterpret_cast<LPCITEMIDLIST>(dropped->item));
+    const auto item = CreateItemObject(block->folder.Get(), block->items.front().Get());
     if (!item)
         return S_OK;
     const std::string source = item->GetPath();

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstring>
+#include <utility>
 
 namespace pellidor {
 
@@ -133,9 +134,16 @@ HRESULT CShelfFolder::GetClassID(CLSID* out)
 
 HRESULT CShelfFolder::Initialize(LPCITEMIDLIST root)
 {
+    // The shell's own elements: never read, but walked by every copy.
+    const auto checked = CheckIdList(root, IdListContent::Foreign);
+    if (!checked)
+        return E_INVALIDARG;
+    IdListPtr copy = CopyIdList(checked->Get());
+    if (!copy)
+        return E_OUTOFMEMORY;
     // Children made before hold the old root list.
     ReleaseChildren();
-    SetRootIdList(CopyIdList(root));
+    SetRootIdList(std::move(copy));
     return S_OK;
 }
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 namespace pellidor {
 
@@ -164,19 +166,22 @@ void CCatFolder::AppendChild(ComPtr<CCatItem> child)
         children_.push_back(std::move(child));
 }
 
-ComPtr<CCatItem> CCatFolder::MakeChildObject(LPCITEMIDLIST idl) const
+std::optional<CheckedIdList> CCatFolder::CheckGiven(LPCITEMIDLIST idl)
 {
-    const IdListPtr joined = JoinIdLists(OwnIdList(), idl);
+    return CheckIdList(idl, IdListContent::Own);
+}
+
+ComPtr<CCatItem> CCatFolder::MakeChildObject(const CheckedIdList& idl) const
+{
+    const IdListPtr joined = JoinIdLists(OwnIdList(), idl.Get());
     if (joined == nullptr)
         return nullptr;
     return CreateItemObject(RootIdList(), joined.get());
 }
 
-ComPtr<CCatItem> CCatFolder::MakeObjectAsGiven(LPCITEMIDLIST idl) const
+ComPtr<CCatItem> CCatFolder::MakeObjectAsGiven(const CheckedIdList& idl) const
 {
-    if (idl == nullptr)
-        return nullptr;
-    return CreateItemObject(RootIdList(), idl);
+    return CreateItemObject(RootIdList(), idl.Get());
 }
 
 HRESULT CCatFolder::ParseDisplayName(HWND, IBindCtx*, const WCHAR*, ULONG*, LPITEMIDLIST* out, ULONG*)
@@ -200,23 +205,34 @@ HRESULT CCatFolder::BindToObject(LPCITEMIDLIST idl, IBindCtx*, REFIID iid, void*
     if (out == nullptr)
         return E_INVALIDARG;
     *out = nullptr;
-    const auto object = MakeChildObject(idl);
+    const auto given = CheckGiven(idl);
+    if (!given)
+        return E_INVALIDARG;
+    const auto object = MakeChildObject(*given);
     if (!object)
         return E_OUTOFMEMORY;
     return object->QueryInterface(iid, out);
 }
 
-HRESULT CCatFolder::BindToStorage(LPCITEMIDLIST, IBindCtx*, REFIID, void** out)
+HRESULT CCatFolder::BindToStorage(LPCITEMIDLIST idl, IBindCtx*, REFIID, void** out)
 {
     if (out != nullptr)
         *out = nullptr;
+    // Nothing here reads the list, but a caller learns of a broken one the
+    // same way from every method.
+    if (!CheckGiven(idl))
+        return E_INVALIDARG;
     return E_NOTIMPL;
 }
 
 HRESULT CCatFolder::CompareIDs(LPARAM, LPCITEMIDLIST idl1, LPCITEMIDLIST idl2)
 {
+    const auto given1 = CheckGiven(idl1);
+    const auto given2 = CheckGiven(idl2);
+    if (!given1 || !given2)
+        return E_INVALIDARG;
     // The code field is 16 bits wide: keep the sign, bound the size.
-    const int result = std::clamp(CompareIdLists(idl1, idl2), -32768, 32767);
+    const int result = std::clamp(CompareIdLists(given1->Get(), given2->Get()), -32768, 32767);
     return MAKE_HRESULT(0, 0, static_cast<unsigned>(static_cast<unsigned short>(result)));
 }
 
@@ -239,8 +255,17 @@ HRESULT CCatFolder::GetAttributesOf(UINT count, LPCITEMIDLIST* idls, ULONG* inOu
         return E_INVALIDARG;
     if (count == 0)
         return GetShellAttributes(inOut);
+    // All checked before any is used: a bad list leaves the mask as it came.
+    // No room is reserved by `count`: it is the caller's word alone.
+    std::vector<CheckedIdList> given;
     for (UINT i = 0; i < count; ++i) {
-        const auto object = MakeObjectAsGiven(idls[i]);
+        auto checked = CheckGiven(idls[i]);
+        if (!checked)
+            return E_INVALIDARG;
+        given.push_back(*checked);
+    }
+    for (const CheckedIdList& idl : given) {
+        const auto object = MakeObjectAsGiven(idl);
         if (!object)
             return E_OUTOFMEMORY;
         object->GetShellAttributes(inOut);
@@ -253,9 +278,12 @@ HRESULT CCatFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* idls, REFIID 
     if (out == nullptr)
         return E_INVALIDARG;
     *out = nullptr;
-    if (count != 1 || idls == nullptr)
+    if (count != 1)
         return E_NOINTERFACE;
-    const auto object = MakeChildObject(idls[0]);
+    const auto given = idls != nullptr ? CheckGiven(idls[0]) : std::nullopt;
+    if (!given)
+        return E_INVALIDARG;
+    const auto object = MakeChildObject(*given);
     if (!object)
         return E_OUTOFMEMORY;
     if (iid == IDropTarget::kIid) {
@@ -267,7 +295,10 @@ HRESULT CCatFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* idls, REFIID 
 
 HRESULT CCatFolder::GetDisplayNameOf(LPCITEMIDLIST idl, DWORD flags, STRRET* out)
 {
-    const auto object = MakeObjectAsGiven(idl);
+    const auto given = CheckGiven(idl);
+    if (!given)
+        return E_INVALIDARG;
+    const auto object = MakeObjectAsGiven(*given);
     if (!object)
         return E_OUTOFMEMORY;
     return object->GetDisplayName(flags, out);
@@ -277,7 +308,10 @@ HRESULT CCatFolder::SetNameOf(HWND owner, LPCITEMIDLIST idl, const WCHAR* name, 
 {
     if (out != nullptr)
         *out = nullptr;
-    const auto object = MakeChildObject(idl);
+    const auto given = CheckGiven(idl);
+    if (!given)
+        return E_INVALIDARG;
+    const auto object = MakeChildObject(*given);
     if (!object)
         return E_OUTOFMEMORY;
     return object->SetNameOf(owner, name);

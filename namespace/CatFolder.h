@@ -11,6 +11,7 @@
 #include "items/CatItem.h"
 #include "platform/com/ComPtr.h"
 
+#include <optional>
 #include <vector>
 
 namespace pellidor {
@@ -62,10 +63,14 @@ protected:
     void AppendChild(platform::com::ComPtr<CCatItem> child);
     bool ChildrenLoaded() const { return childrenLoaded_; }
     void SetChildrenLoaded(bool loaded) { childrenLoaded_ = loaded; }
-    // The item for `idl` relative to this folder (joined with the own list)
-    // or as given; null when it cannot be made.
-    platform::com::ComPtr<CCatItem> MakeChildObject(LPCITEMIDLIST idl) const;
-    platform::com::ComPtr<CCatItem> MakeObjectAsGiven(LPCITEMIDLIST idl) const;
+    // The door of every method that takes a list relative to this folder:
+    // the list checked as one of ours, or nothing (the method answers
+    // E_INVALIDARG).
+    static std::optional<CheckedIdList> CheckGiven(LPCITEMIDLIST idl);
+    // The item for a checked `idl` relative to this folder (joined with the
+    // own list) or as given; null when it cannot be made.
+    platform::com::ComPtr<CCatItem> MakeChildObject(const CheckedIdList& idl) const;
+    platform::com::ComPtr<CCatItem> MakeObjectAsGiven(const CheckedIdList& idl) const;
     // The "Pellidor::NAME" form of the address bar, or `name` alone.
     static HRESULT FillDisplayName(DWORD flags, const std::string& name, STRRET* out);
 

@@ -258,36 +258,55 @@ int CompareIdLists(LPCITEMIDLIST list1, LPCITEMIDLIST list2)
     return static_cast<int>(Cb(Bytes(a))) - static_cast<int>(Cb(Bytes(b)));
 }
 
-std::size_t IdListSizeWithin(const BYTE* block, std::size_t blockSize)
+namespace {
+
+// Whether `cb` bytes at `element` make a whole element of the content asked
+// for; `cb` already lies inside the block.
+bool IsWholeElement(const BYTE* element, USHORT cb, IdListContent content)
+{
+    if (content == IdListContent::Foreign)
+        return cb >= kTerminatorSize;
+    if (cb < kElementHeaderSize)
+        return false;
+    const DWORD kind = ReadField<DWORD>(element + kOffsetKind);
+    return kind <= kKindShelfFolder && cb >= ElementSizeOf(kind);
+}
+
+} // namespace
+
+std::optional<CheckedIdList> CheckIdList(const BYTE* block, std::size_t bound, IdListContent content)
 {
     if (!block)
-        return 0;
+        return std::nullopt;
     std::size_t at = 0;
-    for (;;) {
-        if (blockSize - at < kTerminatorSize)
-            return 0;
+    for (std::size_t elements = 0;; ++elements) {
+        if (bound - at < kTerminatorSize)
+            return std::nullopt;
         const USHORT cb = Cb(block + at);
         if (cb == 0)
-            return at + kTerminatorSize;
-        if (cb < kTerminatorSize || cb > blockSize - at)
-            return 0;
+            return CheckedIdList(reinterpret_cast<LPCITEMIDLIST>(block), at + kTerminatorSize);
+        if (elements == kMaxIdListElements || cb > bound - at || !IsWholeElement(block + at, cb, content))
+            return std::nullopt;
         at += cb;
     }
 }
 
+std::optional<CheckedIdList> CheckIdList(LPCITEMIDLIST list, IdListContent content)
+{
+    return CheckIdList(Bytes(list), kMaxIdListBytes, content);
+}
+
+bool IsOwnElement(LPCITEMIDLIST element, DWORD kind)
+{
+    if (!element || kind > kKindShelfFolder)
+        return false;
+    return Cb(Bytes(element)) == ElementSizeOf(kind) && ElementKind(element) == kind;
+}
+
 bool IsOwnIdList(const BYTE* block, std::size_t blockSize, DWORD kind)
 {
-    if (kind > kKindShelfFolder || blockSize < 3)
-        return false;
-    if (IdListSizeWithin(block, blockSize) == 0)
-        return false;
-    const LPCITEMIDLIST last = LastElement(reinterpret_cast<LPCITEMIDLIST>(block));
-    if (!last)
-        return false;
-    // The walk above kept every element inside the block; the size test
-    // below comes before any field behind the size is read.
-    const std::size_t wanted = kind == kKindCatalog ? kCatalogElementSize : kElementSize;
-    return Cb(Bytes(last)) == wanted && ElementKind(last) == kind;
+    const auto list = CheckIdList(block, blockSize, IdListContent::Own);
+    return list && IsOwnElement(LastElement(list->Get()), kind);
 }
 
 std::size_t ElementSize(LPCITEMIDLIST element)

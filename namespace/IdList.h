@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pellidor {
@@ -48,6 +49,9 @@ constexpr std::size_t kTerminatorSize = 2;
 constexpr std::size_t kOffsetCb = 0;
 constexpr std::size_t kOffsetKind = 4;
 constexpr std::size_t kOffsetRecord = 8;
+// The size field, the padding and the kind: what every element of ours holds
+// before its record.
+constexpr std::size_t kElementHeaderSize = kOffsetRecord;
 // The volume block of a catalog element: the catalog header's bytes 16 to
 // 831, so that element offset = header offset + 272.
 constexpr std::size_t kOffsetVolumeSerial = 288;
@@ -65,7 +69,7 @@ constexpr std::size_t kUserNameBytes = 256;
 constexpr std::size_t kFileSystemNameBytes = 9;
 constexpr std::size_t kContentBytes = 256;
 
-// --- Lists we made or the shell handed us in-process (trusted layout) ---
+// --- Lists we made or that passed CheckIdList (trusted layout) ---
 
 // The element behind `element`; null for null and for the terminator.
 LPCITEMIDLIST NextElement(LPCITEMIDLIST element);
@@ -109,15 +113,65 @@ LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list);
 // starts with it.
 int CompareIdLists(LPCITEMIDLIST list1, LPCITEMIDLIST list2);
 
-// --- Blocks from outside (drag and drop, clipboard): bounded readers ---
+// --- Lists from outside: the one check at the door ---
+//
+// A list that arrives from outside the object that made it (from the shell,
+// a shortcut, a favorite, the command line, a drop) passes CheckIdList once,
+// in the method that receives it, before anything reads it. Behind that door
+// the list is trusted: the operations above and the item objects read it
+// without checking again.
 
-// The size of the list at `block` (elements plus terminator) when the whole
-// list, terminator included, lies inside `blockSize` bytes and every element
-// is at least a size field long; 0 otherwise. Never reads past the block.
-std::size_t IdListSizeWithin(const BYTE* block, std::size_t blockSize);
-// True when the list at `block` lies inside the block and its last element
-// is one of ours of `kind`: for kind 2 exactly 1104 bytes of kind 2, for the
-// other kinds (at most 3) exactly 288 bytes of that kind.
+// What the receiver of a list reads of it.
+enum class IdListContent {
+    // The shell's own elements (the root list): walked by their sizes only.
+    Foreign,
+    // Our elements, read field by field: every kind is one of ours and every
+    // element holds at least its header and its kind's bytes.
+    Own,
+};
+
+// No list is walked past kMaxIdListElements elements, and a list handed over
+// bare, without the size of its block, not past kMaxIdListBytes. No list of
+// ours comes near either bound (that would be a catalog folder thousands of
+// levels deep); they stop a list of endless tiny elements, or one without a
+// terminator, from being followed through memory.
+constexpr std::size_t kMaxIdListElements = 4096;
+constexpr std::size_t kMaxIdListBytes = std::size_t{4} << 20;
+
+// A list that passed CheckIdList, and the bytes it takes (elements and
+// terminator). Only CheckIdList makes one, so a function that takes it
+// cannot be handed an unchecked list. It points into the checked block and
+// lives no longer than that.
+class CheckedIdList {
+public:
+    LPCITEMIDLIST Get() const { return list_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    CheckedIdList(LPCITEMIDLIST list, std::size_t size) : list_(list), size_(size) { }
+    friend std::optional<CheckedIdList> CheckIdList(const BYTE* block, std::size_t bound, IdListContent content);
+
+    LPCITEMIDLIST list_;
+    std::size_t size_;
+};
+
+// The one check of a list from outside: the list at `block`, its elements and
+// its terminator all inside `bound` bytes (the size of the block that holds
+// it, where the caller knows one), no element shorter than its size field,
+// and for our content none shorter than its header or its kind's size and no
+// kind but ours; at most kMaxIdListElements elements. Nothing for a null or
+// bad list. Never reads past `bound`, nor past an element's own size.
+std::optional<CheckedIdList> CheckIdList(const BYTE* block, std::size_t bound, IdListContent content);
+// A bare list from the shell, bounded by kMaxIdListBytes.
+std::optional<CheckedIdList> CheckIdList(LPCITEMIDLIST list, IdListContent content);
+
+// True when `element` (of a list we made or checked) is one of ours of
+// `kind` with exactly that kind's size: 1104 bytes for kind 2, 288 for the
+// others. False for null and the terminator.
+bool IsOwnElement(LPCITEMIDLIST element, DWORD kind);
+// The validity test for a block from outside: true when the list at `block`
+// passes CheckIdList inside `blockSize` bytes and its last element is one of
+// ours of `kind` (IsOwnElement); false for kinds above 3.
 bool IsOwnIdList(const BYTE* block, std::size_t blockSize, DWORD kind);
 
 // --- Element fields ---

@@ -3,6 +3,7 @@
 #include "items/CatItemFormats.h"
 #include "items/DataTransfer.h"
 #include "platform/ui/Messages.h"
+#include "tests/namespace/BrokenIdLists.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -129,14 +130,16 @@ TEST(DataTransfer, IdListBlockHoldsRootThenEveryOwnElementExactly)
         const IdListPtr expected = BuildList(shapes);
         EXPECT_EQ(0, std::memcmp(bytes.data() + 12 + root.size(), expected.get(), own));
 
-        IdListBlock parsed;
-        ASSERT_TRUE(ReadIdListBlock(bytes.data(), bytes.size(), &parsed));
-        ASSERT_EQ(parsed.items.size(), 1u);
+        const auto parsed = ReadIdListBlock(bytes.data(), bytes.size());
+        ASSERT_TRUE(parsed);
+        ASSERT_EQ(parsed->items.size(), 1u);
+        EXPECT_EQ(parsed->folder.Size(), root.size());
+        EXPECT_EQ(parsed->items[0].Size(), own);
         std::size_t elements = 0;
-        for (LPCITEMIDLIST at = parsed.items[0]; ElementSize(at) != 0; at = NextElement(at))
+        for (LPCITEMIDLIST at = parsed->items[0].Get(); ElementSize(at) != 0; at = NextElement(at))
             ++elements;
         EXPECT_EQ(elements, k);
-        EXPECT_TRUE(IsOwnIdList(reinterpret_cast<const BYTE*>(parsed.items[0]), parsed.itemBytes[0], kKindFile));
+        EXPECT_TRUE(IsOwnElement(LastElement(parsed->items[0].Get()), kKindFile));
     }
     EXPECT_EQ(platform::com::GlobalLiveBlocks(), before);
 }
@@ -243,12 +246,11 @@ std::vector<BYTE> GoodIdListBlock()
 TEST(DataTransferBlocks, LyingIdListBlocksAreRefusedWithoutReadingPastTheirEnd)
 {
     const std::vector<BYTE> good = GoodIdListBlock();
-    IdListBlock parsed;
-    ASSERT_TRUE(ReadIdListBlock(Exact(good).get(), good.size(), &parsed));
+    ASSERT_TRUE(ReadIdListBlock(Exact(good).get(), good.size()));
 
     for (std::size_t size = 0; size < good.size(); ++size) {
         const std::vector<BYTE> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_FALSE(ReadIdListBlock(Exact(cut).get(), size, &parsed)) << size;
+        EXPECT_FALSE(ReadIdListBlock(Exact(cut).get(), size)) << size;
     }
     struct Lie {
         std::size_t at;
@@ -258,13 +260,52 @@ TEST(DataTransferBlocks, LyingIdListBlocksAreRefusedWithoutReadingPastTheirEnd)
              Lie{8, static_cast<DWORD>(good.size() - 1)}}) {
         std::vector<BYTE> bad = good;
         std::memcpy(bad.data() + lie.at, &lie.value, sizeof lie.value);
-        EXPECT_FALSE(ReadIdListBlock(Exact(bad).get(), bad.size(), &parsed)) << lie.at << " " << lie.value;
+        EXPECT_FALSE(ReadIdListBlock(Exact(bad).get(), bad.size())) << lie.at << " " << lie.value;
     }
     // The item list's element claims more bytes than remain.
     std::vector<BYTE> longElement = good;
     const USHORT big = 0x7FFF;
     std::memcpy(longElement.data() + DwordAt(good, 8), &big, sizeof big);
-    EXPECT_FALSE(ReadIdListBlock(Exact(longElement).get(), longElement.size(), &parsed));
+    EXPECT_FALSE(ReadIdListBlock(Exact(longElement).get(), longElement.size()));
+}
+
+namespace {
+
+// A block of the identifier-list layout for `items`, all relative to `folder`.
+std::vector<BYTE> BlockOf(const std::vector<BYTE>& folder, const std::vector<std::vector<BYTE>>& items)
+{
+    std::vector<BYTE> block(4 * (items.size() + 2), 0);
+    PutU32(block, 0, static_cast<DWORD>(items.size()));
+    PutU32(block, 4, static_cast<DWORD>(block.size()));
+    block.insert(block.end(), folder.begin(), folder.end());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        PutU32(block, 8 + 4 * i, static_cast<DWORD>(block.size()));
+        block.insert(block.end(), items[i].begin(), items[i].end());
+    }
+    return block;
+}
+
+} // namespace
+
+// The items are read as ours and must be whole; the folder's list is the
+// shell's, walked by its sizes only.
+TEST(DataTransferBlocks, BlockWithAnItemThatIsNotOneOfOursIsRefusedWhole)
+{
+    const std::vector<BYTE> root = ForeignRoot();
+    const std::vector<BYTE> good = RealElement(kKindCatalog, "/c.pld");
+    const std::vector<BYTE> sound = BlockOf(root, {good, good});
+    const auto parsed = ReadIdListBlock(Exact(sound).get(), sound.size());
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->items.size(), 2u);
+    for (const BrokenIdList& broken : BrokenOwnIdLists()) {
+        if (broken.bytes.empty())
+            continue; // a block cannot hold a null list
+        SCOPED_TRACE(broken.name);
+        const std::vector<BYTE> block = BlockOf(root, {good, broken.bytes});
+        EXPECT_FALSE(ReadIdListBlock(Exact(block).get(), block.size()));
+        const std::vector<BYTE> asFolder = BlockOf(broken.bytes, {good});
+        EXPECT_TRUE(ReadIdListBlock(Exact(asFolder).get(), asFolder.size()));
+    }
 }
 
 TEST(DataTransferBlocks, LyingDropFileBlocksAreRefused)

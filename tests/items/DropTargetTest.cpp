@@ -204,6 +204,17 @@ const BrokenBlock kBrokenBlocks[] = {
             block[itemOffset + kElementSize + 1] = 0;
             return block;
         }},
+    {"shelf-folder element of 8 bytes ahead of the catalog",
+        [](const std::vector<BYTE>& good) {
+            // Only the last element names what moves, but every element is
+            // read on the way to it.
+            std::vector<BYTE> block = good;
+            DWORD itemOffset = 0;
+            std::memcpy(&itemOffset, block.data() + 8, 4);
+            const BYTE header[8] = {8, 0, 0, 0, static_cast<BYTE>(kKindShelfFolder), 0, 0, 0};
+            block.insert(block.begin() + itemOffset, std::begin(header), std::end(header));
+            return block;
+        }},
 };
 
 TEST_F(DropTargetTest, BlocksThatLieAreRefusedWithoutReadingPastThem)

@@ -1,4 +1,5 @@
 #include "namespace/IdList.h"
+#include "tests/namespace/BrokenIdLists.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 using namespace pellidor;
+using namespace pellidor::test;
 
 namespace {
 
@@ -290,7 +292,7 @@ TEST(IdListBlocks, LyingBlocksAreRefusedWithoutReadingPastTheirEnd)
         const std::vector<BYTE> shorter(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
         const auto exact = ExactBlock(shorter.empty() ? std::vector<BYTE>{0} : shorter);
         EXPECT_FALSE(IsOwnIdList(exact.get(), size, kKindFile)) << size;
-        EXPECT_EQ(IdListSizeWithin(exact.get(), size), 0u) << size;
+        EXPECT_FALSE(CheckIdList(exact.get(), size, IdListContent::Foreign)) << size;
     }
 
     // The last element claims more than the block holds.
@@ -326,4 +328,86 @@ TEST(IdListBlocks, RandomMutationsNeverReadPastTheBlock)
         accepted += IsOwnIdList(ExactBlock(mutated).get(), mutated.size(), kKindFile) ? 1 : 0;
     }
     EXPECT_LT(accepted, 2000);
+}
+
+// --- The one check at the door ---
+
+struct CheckCase {
+    BrokenIdList list;
+    bool asForeign; // accepted as the shell's own elements
+};
+
+class CheckIdListTable : public testing::TestWithParam<CheckCase> { };
+
+// Every broken list of ours, read as ours and as the shell's: the exact
+// outcome of each, with the block bound to the list's bytes.
+TEST_P(CheckIdListTable, RefusesWhatItsContentCannotHold)
+{
+    const std::vector<BYTE>& bytes = GetParam().list.bytes;
+    const auto block = ExactCopy(bytes);
+    EXPECT_FALSE(CheckIdList(block.get(), bytes.size(), IdListContent::Own));
+    const auto foreign = CheckIdList(block.get(), bytes.size(), IdListContent::Foreign);
+    EXPECT_EQ(foreign.has_value(), GetParam().asForeign);
+    if (foreign) {
+        EXPECT_EQ(foreign->Size(), bytes.size());
+    }
+}
+
+std::vector<CheckCase> CheckCases()
+{
+    std::vector<CheckCase> cases;
+    for (BrokenIdList& list : BrokenOwnIdLists()) {
+        // Walked by their sizes, all but the null list are sound lists of
+        // the shell's own.
+        const bool asForeign = !list.bytes.empty();
+        cases.push_back({std::move(list), asForeign});
+    }
+    std::vector<BYTE> creeping = ElementOfSize(1, 0);
+    cases.push_back({{"element of 1 byte", creeping}, false});
+    std::vector<BYTE> unterminated = RealElement(kKindFile, "a");
+    unterminated.resize(kElementSize);
+    cases.push_back({{"no terminator inside the block", unterminated}, false});
+    std::vector<BYTE> beyond = RealElement(kKindFile, "a");
+    PutU16(beyond, 0, kElementSize + 10);
+    cases.push_back({{"element reaching past the block", beyond}, false});
+    cases.push_back(
+        {{"more elements than any list of ours", Repeated(ElementOfSize(2, 0), kMaxIdListElements + 1)}, false});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(BrokenLists, CheckIdListTable, testing::ValuesIn(CheckCases()),
+    [](const testing::TestParamInfo<CheckCase>& param) { return "Case" + std::to_string(param.index); });
+
+TEST(CheckIdList, AcceptsEveryShapeTheNamespaceMakesAndTellsItsSize)
+{
+    const IdListPtr list
+        = Build({{kKindShelfFolder, "/s"}, {kKindCatalog, "/c.pld"}, {kKindFolder, "d"}, {kKindFile, "f"}});
+    const std::vector<BYTE> bytes = BytesOf(list.get());
+    const auto exact = ExactBlock(bytes);
+    for (IdListContent content : {IdListContent::Own, IdListContent::Foreign}) {
+        const auto checked = CheckIdList(exact.get(), bytes.size(), content);
+        ASSERT_TRUE(checked);
+        EXPECT_EQ(checked->Get(), reinterpret_cast<LPCITEMIDLIST>(exact.get()));
+        EXPECT_EQ(checked->Size(), bytes.size());
+    }
+    // An empty list is a list; a bare list is bounded by the sane maximum
+    // alone and its size still comes from its terminator.
+    const BYTE empty[2] = {0, 0};
+    EXPECT_EQ(CheckIdList(empty, sizeof empty, IdListContent::Own)->Size(), kTerminatorSize);
+    EXPECT_EQ(CheckIdList(list.get(), IdListContent::Own)->Size(), bytes.size());
+    EXPECT_FALSE(CheckIdList(static_cast<LPCITEMIDLIST>(nullptr), IdListContent::Foreign));
+    // The most elements a list may hold, each the smallest of ours.
+    const std::vector<BYTE> longest = Repeated(RealElement(kKindFolder, "d"), kMaxIdListElements);
+    EXPECT_TRUE(CheckIdList(ExactBlock(longest).get(), longest.size(), IdListContent::Own));
+}
+
+TEST(CheckIdList, ElementsLargerThanTheirKindAreReadOnlyUpToTheirKindsBytes)
+{
+    // A newer writer may append fields; nothing here reads them.
+    std::vector<BYTE> longer = RealElement(kKindFile, "a");
+    longer.insert(longer.end() - kTerminatorSize, 16, 0xEE);
+    PutU16(longer, 0, static_cast<USHORT>(kElementSize + 16));
+    EXPECT_TRUE(CheckIdList(ExactBlock(longer).get(), longer.size(), IdListContent::Own));
+    // IsOwnIdList asks for exactly our size.
+    EXPECT_FALSE(IsOwnIdList(ExactBlock(longer).get(), longer.size(), kKindFile));
 }
