@@ -132,6 +132,7 @@ void ExplorerWindow::BuildWidgets()
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this](const QModelIndex& current) { OnTreeSelection(current); });
     connect(tree_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::OnTreeMenu);
+    tree_->expand(model_->indexFromItem(model_->Desktop()));
 
     pane_ = new QStackedWidget;
     message_ = new QLabel;
@@ -380,6 +381,8 @@ void ExplorerWindow::SelectInTree(NamespaceItem* item)
 {
     syncingTree_ = true;
     const QModelIndex index = model_->indexFromItem(item);
+    for (QModelIndex above = index.parent(); above.isValid(); above = above.parent())
+        tree_->expand(above);
     tree_->setCurrentIndex(index);
     tree_->scrollTo(index);
     syncingTree_ = false;

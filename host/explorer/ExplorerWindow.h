@@ -74,6 +74,8 @@ public:
     void SetUnloadInterval(int milliseconds);
 
     ModuleCache& Modules() { return *modules_; }
+    // The browser the window's views are given.
+    IShellBrowser* Browser() const { return browser_.Get(); }
     NamespaceModel* Model() const { return model_; }
     QTreeView* Tree() const { return tree_; }
     QListWidget* Places() const { return places_; }

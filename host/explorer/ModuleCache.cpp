@@ -22,8 +22,9 @@ std::string HexResult(HRESULT result)
 
 ModuleCache::~ModuleCache()
 {
+    UnloadIdle();
     for (Loaded& entry : loaded_)
-        static_cast<void>(entry.library.release()); // left loaded on purpose
+        static_cast<void>(entry.library.release()); // still in use: left loaded on purpose
 }
 
 std::string ModuleCache::ServerPathOf(const CLSID& clsid)

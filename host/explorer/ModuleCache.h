@@ -24,8 +24,8 @@ public:
     ModuleCache() = default;
     ModuleCache(const ModuleCache&) = delete;
     ModuleCache& operator=(const ModuleCache&) = delete;
-    // Libraries stay loaded at the end: objects of theirs may still be held
-    // by whoever outlives the cache.
+    // Idle libraries are unloaded; the others stay loaded, since objects of
+    // theirs may still be held by whoever outlives the cache.
     ~ModuleCache();
 
     // A new instance of the class through its class object; *out is null on

@@ -190,6 +190,8 @@ QList<QStandardItem*> NamespaceModel::DesktopChildren(NamespaceItem* desktop)
     homeItem->path = home;
     children.append(homeItem);
     for (const Junction& junction : NamespaceJunctions(NamespacePlace::Desktop)) {
+        if (!CanCreate(junction.clsid))
+            continue;
         auto* made = MakeItem(desktop, NodeKind::Junction, platform::shell::DesktopJunctionIdList(junction.clsid),
             QString::fromUtf8(junction.name.c_str()), ThemeIcon("folder", QStyle::SP_DirIcon));
         made->clsid = junction.clsid;
@@ -208,6 +210,8 @@ QList<QStandardItem*> NamespaceModel::MyComputerChildren(NamespaceItem* myComput
         children.append(drive);
     }
     for (const Junction& junction : NamespaceJunctions(NamespacePlace::MyComputer)) {
+        if (!CanCreate(junction.clsid))
+            continue;
         auto* made = MakeItem(myComputer, NodeKind::Junction, platform::shell::MyComputerJunctionIdList(junction.clsid),
             QString::fromUtf8(junction.name.c_str()), ThemeIcon("folder", QStyle::SP_DirIcon));
         made->clsid = junction.clsid;
@@ -298,6 +302,14 @@ QIcon NamespaceModel::ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child)
     platform::ui::DestroyIcon(small);
     iconCache_.insert(key, icon);
     return icon;
+}
+
+bool NamespaceModel::CanCreate(const CLSID& clsid)
+{
+    // A junction whose class cannot be made is left out, not shown broken;
+    // the cache says once on stderr why.
+    ComPtr<IShellFolder> folder;
+    return SUCCEEDED(modules_.CreateInstance(clsid, IShellFolder::kIid, folder.ReceiveVoid())) && folder;
 }
 
 ComPtr<IShellFolder> NamespaceModel::BindFolder(NamespaceItem* item)

@@ -96,6 +96,7 @@ private:
     QList<QStandardItem*> MyComputerChildren(NamespaceItem* myComputer);
     QList<QStandardItem*> FolderChildren(NamespaceItem* folder);
     QList<QStandardItem*> ExtensionChildren(NamespaceItem* item);
+    bool CanCreate(const CLSID& clsid);
     QIcon ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child);
     NamespaceItem* FindChild(NamespaceItem* item, const BYTE* element, std::size_t size);
 
