@@ -384,6 +384,7 @@ void ExplorerWindow::SelectInTree(NamespaceItem* item)
     for (QModelIndex above = index.parent(); above.isValid(); above = above.parent())
         tree_->expand(above);
     tree_->setCurrentIndex(index);
+    tree_->expand(index);
     tree_->scrollTo(index);
     syncingTree_ = false;
 }

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QStyle>
 
+#include <algorithm>
 #include <cstring>
 
 namespace host::explorer {
@@ -31,12 +32,16 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback)
     return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
 }
 
+// Both sizes: the tree shows the small one, the pane the large.
 QIcon DriveIcon(const std::string& root)
 {
-    platform::ui::IconImage image;
-    if (platform::shell::GetDriveIcon(root, 16, image))
-        return QIcon(QPixmap::fromImage(image.ToImage()));
-    return ThemeIcon("drive-harddisk", QStyle::SP_DriveHDIcon);
+    QIcon icon;
+    for (int size : {16, 32}) {
+        platform::ui::IconImage image;
+        if (platform::shell::GetDriveIcon(root, size, image))
+            icon.addPixmap(QPixmap::fromImage(image.ToImage()));
+    }
+    return icon.isNull() ? ThemeIcon("drive-harddisk", QStyle::SP_DriveHDIcon) : icon;
 }
 
 QString DriveText(const std::string& root)
@@ -54,13 +59,6 @@ std::vector<BYTE> LastElement(const std::vector<BYTE>& list)
     if (elements.empty())
         return {};
     return std::vector<BYTE>(elements.back().bytes, elements.back().bytes + elements.back().size);
-}
-
-QIcon IconFrom(HICON icon)
-{
-    if (icon == nullptr || icon->IsNull())
-        return {};
-    return QIcon(QPixmap::fromImage(icon->ToImage()));
 }
 
 } // namespace
@@ -272,7 +270,26 @@ QList<QStandardItem*> NamespaceModel::ExtensionChildren(NamespaceItem* item)
         made->mayHaveChildren = (attributes & SFGAO_HASSUBFOLDER) != 0;
         children.append(made);
     }
+    SortByFolder(folder.Get(), children);
     return children;
+}
+
+void NamespaceModel::SortByFolder(IShellFolder* folder, QList<QStandardItem*>& children)
+{
+    // In the order the extension's own comparison gives (column 0), as its
+    // view would list them; a failed comparison keeps the enumeration order.
+    const auto list = [](const QStandardItem* item) {
+        std::vector<BYTE> own = static_cast<const NamespaceItem*>(item)->element;
+        own.insert(own.end(), {0, 0});
+        return own;
+    };
+    std::stable_sort(children.begin(), children.end(), [&](const QStandardItem* a, const QStandardItem* b) {
+        const std::vector<BYTE> first = list(a);
+        const std::vector<BYTE> second = list(b);
+        const HRESULT order = folder->CompareIDs(
+            0, reinterpret_cast<LPCITEMIDLIST>(first.data()), reinterpret_cast<LPCITEMIDLIST>(second.data()));
+        return SUCCEEDED(order) && static_cast<short>(HRESULT_CODE(order)) < 0;
+    });
 }
 
 QIcon NamespaceModel::ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child)
@@ -294,9 +311,10 @@ QIcon NamespaceModel::ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child)
     HICON small = nullptr;
     QIcon icon;
     if (extract->Extract(location, static_cast<UINT>(index), &large, &small, (16u << 16) | 32u) == S_OK) {
-        icon = IconFrom(small);
-        if (icon.isNull())
-            icon = IconFrom(large);
+        for (HICON image : {small, large}) {
+            if (image != nullptr && !image->IsNull())
+                icon.addPixmap(QPixmap::fromImage(image->ToImage()));
+        }
     }
     platform::ui::DestroyIcon(large);
     platform::ui::DestroyIcon(small);

@@ -97,6 +97,7 @@ private:
     QList<QStandardItem*> FolderChildren(NamespaceItem* folder);
     QList<QStandardItem*> ExtensionChildren(NamespaceItem* item);
     bool CanCreate(const CLSID& clsid);
+    static void SortByFolder(IShellFolder* folder, QList<QStandardItem*>& children);
     QIcon ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child);
     NamespaceItem* FindChild(NamespaceItem* item, const BYTE* element, std::size_t size);
 
