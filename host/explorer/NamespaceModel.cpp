@@ -33,7 +33,7 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback)
 }
 
 // Both sizes: the tree shows the small one, the pane the large.
-QIcon DriveIcon(const std::string& root)
+QIcon LoadDriveIcon(const std::string& root)
 {
     QIcon icon;
     for (int size : {16, 32}) {
@@ -196,6 +196,17 @@ QList<QStandardItem*> NamespaceModel::DesktopChildren(NamespaceItem* desktop)
         children.append(made);
     }
     return children;
+}
+
+QIcon NamespaceModel::DriveIcon(const std::string& root)
+{
+    // A drive's icon depends on its type alone: read from the theme once.
+    const UINT type = platform::system::GetDriveType(root);
+    if (const auto cached = driveIcons_.constFind(type); cached != driveIcons_.constEnd())
+        return *cached;
+    const QIcon icon = LoadDriveIcon(root);
+    driveIcons_.insert(type, icon);
+    return icon;
 }
 
 QList<QStandardItem*> NamespaceModel::MyComputerChildren(NamespaceItem* myComputer)

@@ -99,6 +99,7 @@ private:
     bool CanCreate(const CLSID& clsid);
     static void SortByFolder(IShellFolder* folder, QList<QStandardItem*>& children);
     QIcon ExtensionIcon(IShellFolder* folder, LPCITEMIDLIST child);
+    QIcon DriveIcon(const std::string& root);
     NamespaceItem* FindChild(NamespaceItem* item, const BYTE* element, std::size_t size);
 
     ModuleCache& modules_;
@@ -106,6 +107,7 @@ private:
     // Icons of extension items by their location text and index: each is
     // extracted once.
     QHash<QString, QIcon> iconCache_;
+    QHash<UINT, QIcon> driveIcons_;
 };
 
 // A name as an extension hands it; empty when the answer cannot be read.
