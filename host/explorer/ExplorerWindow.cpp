@@ -243,8 +243,7 @@ void ExplorerWindow::GoUp()
 
 void ExplorerWindow::Refresh()
 {
-    if (NamespaceItem* item = model_->Find(location_, false))
-        model_->Refresh(item);
+    RefreshNode(model_->Find(location_, false));
     if (view_)
         view_->Refresh();
     else
@@ -492,15 +491,26 @@ void ExplorerWindow::OnShellChange(const std::vector<BYTE>& item)
 {
     if (item.size() < 2)
         return;
-    if (NamespaceItem* node = model_->Find(item, false)) {
-        const bool expanded = tree_->isExpanded(model_->indexFromItem(node));
-        model_->Refresh(node);
-        if (expanded)
-            tree_->expand(model_->indexFromItem(node));
-    }
+    RefreshNode(model_->Find(item, false));
     // The pane shows the changed folder's contents: show them again.
     if (location_ == item && !view_ && model_->Find(location_, false) != nullptr)
         Show(location_);
+}
+
+void ExplorerWindow::RefreshNode(NamespaceItem* node)
+{
+    if (node == nullptr)
+        return;
+    // Reading the node again may take the tree's current item away: that
+    // moves the selection, which must not move the window.
+    syncingTree_ = true;
+    const bool expanded = tree_->isExpanded(model_->indexFromItem(node));
+    model_->Refresh(node);
+    if (expanded)
+        tree_->expand(model_->indexFromItem(node));
+    syncingTree_ = false;
+    if (NamespaceItem* current = model_->Find(location_, true))
+        SelectInTree(current);
 }
 
 int ExplorerWindow::OnOpenIdList(const std::vector<BYTE>& absolute)

@@ -128,6 +128,7 @@ private:
     void OnTreeMenu(const QPoint& where);
     void OnAddressEntered();
     void OnShellChange(const std::vector<BYTE>& item);
+    void RefreshNode(NamespaceItem* node);
     int OnOpenIdList(const std::vector<BYTE>& absolute);
 
     // Destroyed last: every object of an extension is gone before it.

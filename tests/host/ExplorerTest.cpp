@@ -9,6 +9,7 @@
 #include "tests/host/ExplorerFixture.h"
 #include "tests/host/TestServerIds.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -244,13 +245,24 @@ TEST_F(ExplorerTest, ChangeNotificationRefreshesTheJunctionsNode)
     model->Populate(junction);
     ASSERT_EQ(junction->rowCount(), 3);
 
-    SetServerSetting(kChildrenValue, 5);
+    // The user stands in one of its folders.
     const std::vector<BYTE> list = DesktopJunctionIdList(kJunctionClass);
+    const std::vector<BYTE> second = {12, 0, 'T', 'S', 1, 0, 0, 0, 1, 0, 0, 0};
+    const std::vector<BYTE> below = platform::shell::AppendElement(list, second.data(), second.size());
+    ASSERT_TRUE(Window().Navigate(below));
+
+    SetServerSetting(kChildrenValue, 5);
     platform::shell::SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, list.data(), nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] {
         NamespaceItem* again = ChildNamed(model, model->Desktop(), QStringLiteral("Test Junction"));
         return again != nullptr && again->rowCount() == 5;
     }));
+    // Reading the node again moved neither the window nor the tree's place.
+    QApplication::processEvents();
+    EXPECT_EQ(Window().Location(), below);
+    NamespaceItem* current = model->ItemFromIndex(Window().Tree()->currentIndex());
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->absolute, below);
 }
 
 TEST_F(ExplorerTest, IdleLibraryIsUnloadedOnceItSaysItCanBe)
