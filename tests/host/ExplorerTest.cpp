@@ -116,6 +116,23 @@ TEST_F(ExplorerTest, ViewIsActivatedWithMergedMenusAndSavedAndDestroyedWhenLeft)
     preview->trigger();
     ASSERT_TRUE(QTest::qWaitFor([] { return ServerLog().contains(QStringLiteral("command 19")); }));
 
+    // The browser answers for its view and its controls; a bitmap that is
+    // not one of the standard ones is refused.
+    IShellView* active = nullptr;
+    ASSERT_EQ(Window().Browser()->QueryActiveShellView(&active), S_OK);
+    EXPECT_EQ(active, Window().ActiveView());
+    active->Release();
+    HWND control = nullptr;
+    EXPECT_EQ(Window().Browser()->GetControlWindow(FCW_TOOLBAR, &control), S_OK);
+    EXPECT_EQ(control, Window().Toolbar());
+    EXPECT_TRUE(ServerLog().contains(QStringLiteral("bitmap offset 0")));
+    TBADDBITMAP own;
+    own.nID = IDB_STD_SMALL_COLOR;
+    LRESULT offset = 0;
+    EXPECT_EQ(Window().Browser()->SendControlMsg(FCW_TOOLBAR, TB_ADDBITMAP, 1, reinterpret_cast<LPARAM>(&own), &offset),
+        S_OK);
+    EXPECT_EQ(offset, -1);
+
     // Leaving: state saved, deactivated, window destroyed, in that order;
     // the explorer's own menus and buttons come back.
     ClearServerLog();
@@ -123,6 +140,7 @@ TEST_F(ExplorerTest, ViewIsActivatedWithMergedMenusAndSavedAndDestroyedWhenLeft)
     EXPECT_EQ(
         ServerLog(), (QStringList{QStringLiteral("save"), QStringLiteral("deactivate"), QStringLiteral("destroy")}));
     EXPECT_EQ(Window().ActiveView(), nullptr);
+    EXPECT_EQ(Window().Browser()->QueryActiveShellView(&active), E_FAIL);
     EXPECT_EQ(FindAction(Window().menuBar(), QStringLiteral("Test &Print")), nullptr);
     for (QAction* action : Window().Toolbar()->actions())
         EXPECT_NE(action->data().toUInt(), 19u);
