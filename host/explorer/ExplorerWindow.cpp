@@ -7,12 +7,14 @@
 #include "host/explorer/Startup.h"
 #include "host/explorer/ToolbarImages.h"
 #include "platform/shell/Execute.h"
+#include "platform/shell/FileInfo.h"
 #include "platform/shell/NamespaceIds.h"
 #include "platform/system/Paths.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuWidgets.h"
 #include "platform/ui/Messages.h"
 
+#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,6 +58,33 @@ QIcon Themed(const char* name, QStyle::StandardPixmap fallback)
 {
     return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
 }
+
+// File icons as the platform's file types give them, one per extension.
+class FileTypeIcons : public QAbstractFileIconProvider {
+public:
+    QIcon icon(const QFileInfo& info) const override
+    {
+        if (info.isDir())
+            return Themed("folder", QStyle::SP_DirIcon);
+        const QString key = info.suffix().toLower();
+        if (const auto cached = cache_.constFind(key); cached != cache_.constEnd())
+            return *cached;
+        QIcon icon;
+        for (int size : {16, 32}) {
+            const QImage image = platform::shell::GetFileTypeIcon(info.fileName().toStdString(), size);
+            if (!image.isNull())
+                icon.addPixmap(QPixmap::fromImage(image));
+        }
+        if (icon.isNull())
+            icon = Themed("text-x-generic", QStyle::SP_FileIcon);
+        cache_.insert(key, icon);
+        return icon;
+    }
+    QIcon icon(IconType type) const override { return QAbstractFileIconProvider::icon(type); }
+
+private:
+    mutable QHash<QString, QIcon> cache_;
+};
 
 } // namespace
 
@@ -117,6 +146,10 @@ ExplorerWindow::~ExplorerWindow()
     changeObserver_.reset();
     LeaveView();
     browser_->Detach();
+    // Its gatherer thread asks the icon provider, which dies with the
+    // members: the model goes first.
+    files_->setModel(nullptr);
+    delete fileModel_;
 }
 
 void ExplorerWindow::BuildWidgets()
@@ -149,13 +182,17 @@ void ExplorerWindow::BuildWidgets()
     connect(places_, &QListWidget::itemActivated, this, &ExplorerWindow::OnPlaceActivated);
     connect(places_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::OnPlacesMenu);
     fileModel_ = new QFileSystemModel(this);
+    fileIcons_ = std::make_unique<FileTypeIcons>();
+    fileModel_->setIconProvider(fileIcons_.get());
     fileModel_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
     files_ = new QListView;
     files_->setModel(fileModel_);
     files_->setViewMode(QListView::ListMode);
     files_->setResizeMode(QListView::Adjust);
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    files_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(files_, &QListView::activated, this, &ExplorerWindow::OnFileActivated);
+    connect(files_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::OnFilesMenu);
     viewArea_ = new ViewArea;
     for (QWidget* page : {static_cast<QWidget*>(message_), static_cast<QWidget*>(places_),
              static_cast<QWidget*>(files_), static_cast<QWidget*>(viewArea_)})
@@ -447,6 +484,25 @@ void ExplorerWindow::OnPlacesMenu(const QPoint& where)
     }
     if (!roots.empty())
         ShowDriveMenu(roots, places_->viewport()->mapToGlobal(where));
+}
+
+void ExplorerWindow::OnFilesMenu(const QPoint& where)
+{
+    const QModelIndex index = files_->indexAt(where);
+    if (!index.isValid())
+        return;
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* open = menu->addAction(tr("&Open"));
+    QFont bold = open->font();
+    bold.setBold(true);
+    open->setFont(bold);
+    const QPersistentModelIndex target(index);
+    connect(open, &QAction::triggered, this, [this, target] {
+        if (target.isValid())
+            OnFileActivated(target);
+    });
+    menu->popup(files_->viewport()->mapToGlobal(where));
 }
 
 void ExplorerWindow::OnTreeMenu(const QPoint& where)

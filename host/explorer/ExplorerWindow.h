@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractFileIconProvider;
 class QFileSystemModel;
 class QLabel;
 class QLineEdit;
@@ -126,6 +127,7 @@ private:
     void OnFileActivated(const QModelIndex& index);
     void OnPlacesMenu(const QPoint& where);
     void OnTreeMenu(const QPoint& where);
+    void OnFilesMenu(const QPoint& where);
     void OnAddressEntered();
     void OnShellChange(const std::vector<BYTE>& item);
     void RefreshNode(NamespaceItem* node);
@@ -142,6 +144,7 @@ private:
     QListWidget* places_ = nullptr;
     QListView* files_ = nullptr;
     QFileSystemModel* fileModel_ = nullptr;
+    std::unique_ptr<QAbstractFileIconProvider> fileIcons_; // the model is deleted before it
     ViewArea* viewArea_ = nullptr;
     QAction* backAction_ = nullptr;
     QAction* forwardAction_ = nullptr;

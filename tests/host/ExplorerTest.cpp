@@ -10,6 +10,8 @@
 #include "tests/host/TestServerIds.h"
 
 #include <QApplication>
+#include <QFileSystemModel>
+#include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -303,4 +305,31 @@ TEST_F(ExplorerTest, IdleLibraryIsUnloadedOnceItSaysItCanBe)
     window.SetUnloadInterval(20);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Modules().LoadedLibraries().empty(); }));
     EXPECT_FALSE(IsLoaded(TestServerPath()));
+}
+
+TEST_F(ExplorerTest, FileListOpensAFolderFromItsContextMenu)
+{
+    ExplorerWindow& window = Window();
+    const std::vector<BYTE> cd = platform::shell::DriveIdList(cdRoot_);
+    ASSERT_TRUE(window.Navigate(cd));
+    QListView* files = window.Files();
+    const auto* model = static_cast<const QFileSystemModel*>(files->model());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(files->rootIndex()) == 1; }));
+    const QModelIndex sub = model->index(0, 0, files->rootIndex());
+    ASSERT_EQ(sub.data().toString(), QStringLiteral("sub"));
+    EXPECT_FALSE(sub.data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    Q_EMIT files->customContextMenuRequested(files->visualRect(sub).center());
+    QMenu* menu = nullptr;
+    for (QMenu* shown : window.findChildren<QMenu*>()) {
+        if (shown->isVisible())
+            menu = shown;
+    }
+    ASSERT_NE(menu, nullptr);
+    QAction* open = FindAction(menu, QStringLiteral("&Open"));
+    ASSERT_NE(open, nullptr);
+    open->trigger();
+    menu->close();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window.Location() == platform::shell::AppendFileSystemItem(cd, "sub", true); }));
 }
