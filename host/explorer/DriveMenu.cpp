@@ -13,19 +13,17 @@ namespace host::explorer {
 using platform::com::ComPtr;
 
 DriveMenu::DriveMenu(ModuleCache& modules, std::vector<std::string> roots, QWidget* owner, std::function<void()> open)
-    : modules_(modules)
+    : QObject(owner)
+    , modules_(modules)
     , roots_(std::move(roots))
     , owner_(owner)
     , open_(std::move(open))
 {
 }
 
-// The Qt menu goes first: its actions hold no handler, but the handlers'
-// libraries must outlive nothing of theirs.
 DriveMenu::~DriveMenu()
 {
-    qmenu_.reset();
-    handlers_.clear();
+    delete qmenu_.data(); // already gone when the owner went first
 }
 
 QMenu* DriveMenu::Build()
@@ -36,9 +34,9 @@ QMenu* DriveMenu::Build()
     menu_->AppendSeparator();
     for (const CLSID& clsid : DriveMenuHandlers())
         AddHandler(clsid, static_cast<UINT>(menu_->GetItemCount()));
-    qmenu_ = std::make_unique<QMenu>(owner_);
-    platform::ui::FillQMenu(*menu_, qmenu_.get(), [this](UINT id) { Choose(id); });
-    return qmenu_.get();
+    qmenu_ = new QMenu(owner_);
+    platform::ui::FillQMenu(*menu_, qmenu_.data(), [this](UINT id) { Choose(id); });
+    return qmenu_.data();
 }
 
 void DriveMenu::AddHandler(const CLSID& clsid, UINT position)

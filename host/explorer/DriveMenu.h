@@ -9,14 +9,14 @@
 #include "platform/com/ShellInterfaces.h"
 #include "platform/ui/Menu.h"
 
+#include <QMenu>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-class QMenu;
 class QWidget;
 
 namespace host::explorer {
@@ -30,11 +30,12 @@ public:
     static constexpr UINT kFirstHandlerId = 0x100;
     static constexpr UINT kLastHandlerId = 0x7FFF;
 
-    // `open` runs for the explorer's own Open.
+    // `open` runs for the explorer's own Open. The menu object and its Qt
+    // menu are children of `owner`.
     DriveMenu(ModuleCache& modules, std::vector<std::string> roots, QWidget* owner, std::function<void()> open);
     ~DriveMenu() override;
 
-    // Asks the handlers for their items and builds the Qt menu (owned by
+    // Asks the handlers for their items and builds the Qt menu (deleted with
     // this object).
     QMenu* Build();
     // Runs the command as if the user had chosen it.
@@ -55,7 +56,7 @@ private:
     platform::ui::MenuPtr menu_;
     std::vector<Handler> handlers_;
     UINT nextId_ = kFirstHandlerId;
-    std::unique_ptr<QMenu> qmenu_;
+    QPointer<QMenu> qmenu_;
 };
 
 } // namespace host::explorer

@@ -144,6 +144,8 @@ ExplorerWindow::~ExplorerWindow()
 {
     platform::shell::SetIdListHandler(nullptr);
     changeObserver_.reset();
+    // Open drive menus hold handlers: released while the libraries are known.
+    qDeleteAll(findChildren<DriveMenu*>(Qt::FindDirectChildrenOnly));
     LeaveView();
     browser_->Detach();
     // Its gatherer thread asks the icon provider, which dies with the

@@ -12,6 +12,7 @@
 #include "tests/host/TestServerIds.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 
@@ -66,6 +67,35 @@ TEST_F(ExplorerTest, BrokenRegistrationsAreSkippedAndEachIsSaidOnceOnStderr)
     // The good junction still works.
     EXPECT_TRUE(window.Navigate(platform::shell::DesktopJunctionIdList(kJunctionClass)));
     EXPECT_NE(window.ActiveView(), nullptr);
+}
+
+TEST_F(ExplorerTest, BrokenMenuHandlersAndFindEntriesAreSkipped)
+{
+    // A handler named by its key (not its default value) whose library is
+    // missing, before the good one; a Find entry whose class refuses.
+    RegisterServer(kMissingLibraryClass, TestRoot() + "/no-such-library.so");
+    platform::registry::Key key;
+    ASSERT_EQ(key.Create(Hive::ClassesRoot,
+                  std::string(kDriveMenuHandlersKey) + "\\" + platform::com::FormatGuid(kMissingLibraryClass)),
+        0);
+    ASSERT_EQ(key.Create(Hive::LocalMachine, std::string(kFindExtensionsKey) + "\\Broken"), 0);
+    ASSERT_EQ(key.SetString("", platform::com::FormatGuid(kRefusingClass)), 0);
+    ASSERT_EQ(key.Create(Hive::LocalMachine, std::string(kFindExtensionsKey) + "\\Broken\\0"), 0);
+    ASSERT_EQ(key.SetString("", "Broken find"), 0);
+    testing::internal::CaptureStderr();
+
+    QMenu* menu = Window().ShowDriveMenu({cdRoot_}, QPoint(10, 10));
+    EXPECT_NE(FindAction(menu, QStringLiteral("Test &Drive Command")), nullptr);
+    menu->close();
+    QAction* broken = FindAction(MenuBarPopup(QStringLiteral("&Tools")), QStringLiteral("Broken find"));
+    ASSERT_NE(broken, nullptr);
+    broken->trigger();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(platform::com::FormatGuid(kMissingLibraryClass)), std::string::npos) << said;
+    EXPECT_NE(said.find(platform::com::FormatGuid(kRefusingClass)), std::string::npos) << said;
+    // The good Find entry still runs.
+    FindAction(MenuBarPopup(QStringLiteral("&Tools")), QStringLiteral("With Test ..."))->trigger();
+    EXPECT_TRUE(ServerLog().contains(QStringLiteral("find invoked")));
 }
 
 class FailingView : public ExplorerTest, public testing::WithParamInterface<ViewFault> { };
