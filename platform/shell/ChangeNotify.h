@@ -24,6 +24,12 @@ void SHChangeNotify(LONG event, UINT flags, const void* item1, const void* item2
 int AddChangeObserver(ChangeObserver observer);
 void RemoveChangeObserver(int id);
 
+// Makes this process's observers hear the changes other processes tell over
+// the session bus too (needs a running Qt application; they are told on its
+// thread). Changes this process told reach its observers once, when told.
+// False without a session bus.
+bool ListenForChangeNotifications();
+
 // An observer for as long as the object lives.
 class ScopedChangeObserver {
 public:

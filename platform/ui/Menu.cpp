@@ -53,6 +53,19 @@ Menu* Menu::GetSubMenu(int position) const
     return item ? item->submenu.get() : nullptr;
 }
 
+Menu* Menu::FindPopup(UINT id) const
+{
+    for (const MenuItem& item : items_) {
+        if (!item.IsPopup())
+            continue;
+        if (item.id == id)
+            return item.submenu.get();
+        if (Menu* inner = item.submenu->FindPopup(id))
+            return inner;
+    }
+    return nullptr;
+}
+
 int Menu::IndexOf(UINT item, UINT flags) const
 {
     if ((flags & MF_BYPOSITION) != 0)

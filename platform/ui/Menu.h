@@ -61,6 +61,9 @@ public:
     // The command id at `position`; kNoItem for a popup or a bad position.
     UINT GetItemID(int position) const;
     Menu* GetSubMenu(int position) const;
+    // The submenu of the popup item whose own id is `id` (a browser's
+    // FCIDM_MENU_* pop-ups), searched depth-first; null when there is none.
+    Menu* FindPopup(UINT id) const;
 
     // Inserts before the item at `position` (by position) or before the
     // item with command id `position` (by command); a position at or past

@@ -14,6 +14,8 @@
 //                                 WINDOW is NAME|PARENT|TITLE (PARENT empty for a
 //                                 top-level window); prints "ready" once it
 //                                 listens, ends when standard input closes
+//   change-notify HEX             tells SHCNE_UPDATEDIR for the bytes HEX (an
+//                                 identifier list, possibly broken) and ends
 // Exit status 0 on success, otherwise the Windows error number (or 100).
 
 #include "platform/registry/Registry.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -182,6 +185,24 @@ int Windows(int argc, char** argv)
     return app.exec();
 }
 
+int ChangeNotify(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const std::optional<QDBusConnection> bus = platform::ui::SessionBus();
+    if (!bus)
+        return kUsage;
+    // The bytes as given, broken or not, the way another process could send
+    // them: the receiver must bound what it reads.
+    QDBusMessage signal = QDBusMessage::createSignal(
+        platform::ui::kBusPath, platform::ui::kBusInterface, QStringLiteral("ChangeNotify"));
+    signal << 0x00001000 << QByteArray::fromHex(argv[2]) << QByteArray();
+    bus->send(signal);
+    // A call after the signal returns only once the signal has gone out.
+    bus->interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+    std::puts("sent");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -199,6 +220,8 @@ int main(int argc, char** argv)
         return Volume(argv[2]);
     if (mode == "windows")
         return Windows(argc, argv);
-    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|volume|windows ...\n", stderr);
+    if (mode == "change-notify" && argc == 3)
+        return ChangeNotify(argc, argv);
+    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|volume|windows|change-notify ...\n", stderr);
     return kUsage;
 }

@@ -1,8 +1,14 @@
 #include "platform/shell/ChangeNotify.h"
 
 #include "platform/com/ShellTypes.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTest>
+
+#include <cstdlib>
 
 #include <optional>
 #include <vector>
@@ -86,4 +92,26 @@ TEST(ChangeNotify, RemovedObserversHearNothingAndMayRemoveThemselves)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(other, 1);
     EXPECT_NE(*self, 0);
+}
+
+TEST(ChangeNotify, ChangesToldByAnotherProcessReachListeningObserversBounded)
+{
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
+        GTEST_SKIP() << "no session bus (DBUS_SESSION_BUS_ADDRESS unset); run under dbus-run-session";
+    ASSERT_TRUE(ListenForChangeNotifications());
+    std::vector<std::vector<BYTE>> told;
+    ScopedChangeObserver observer(
+        [&](LONG, const std::vector<BYTE>& item, const std::vector<BYTE>&) { told.push_back(item); });
+    const auto tell = [](const char* hex) {
+        QProcess helper;
+        helper.start(QString::fromStdString(pellidor::test::BinDirectory() + "/pellidor_platform_helper"),
+            {QStringLiteral("change-notify"), QString::fromLatin1(hex)});
+        return helper.waitForFinished(30000) && helper.exitCode() == 0;
+    };
+    // A whole list; then one whose second element claims more than was sent.
+    ASSERT_TRUE(tell("0400112203003300"));
+    ASSERT_TRUE(tell("04001122FF0033"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told.size() == 2; }, 30000));
+    EXPECT_EQ(told[0], (std::vector<BYTE>{4, 0, 0x11, 0x22, 3, 0, 0x33, 0, 0}));
+    EXPECT_EQ(told[1], (std::vector<BYTE>{4, 0, 0x11, 0x22, 0, 0}));
 }

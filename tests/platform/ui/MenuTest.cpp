@@ -112,3 +112,29 @@ TEST(MenuResource, CompiledMenusLoadAndUnknownIdsGiveNone)
     EXPECT_NE(LoadMenu(1016), nullptr);
     EXPECT_EQ(LoadMenu(4242), nullptr);
 }
+
+TEST(Menu, PopupsAreFoundByTheirOwnIdsAtAnyDepth)
+{
+    Menu menu;
+    auto tools = CreatePopupMenu();
+    auto find = CreatePopupMenu();
+    find->AppendString(7, "entry");
+    MenuItem findItem;
+    findItem.id = 0x8140;
+    findItem.text = "&Find";
+    findItem.submenu = std::move(find);
+    tools->AppendItem(std::move(findItem));
+    MenuItem toolsItem;
+    toolsItem.id = 0x80C0;
+    toolsItem.text = "&Tools";
+    toolsItem.submenu = std::move(tools);
+    menu.AppendItem(std::move(toolsItem));
+    menu.AppendString(0x8140 + 1, "a command, not a pop-up");
+
+    ASSERT_NE(menu.FindPopup(0x80C0), nullptr);
+    ASSERT_NE(menu.FindPopup(0x8140), nullptr);
+    EXPECT_EQ(menu.FindPopup(0x8140)->GetItemID(0), 7u);
+    EXPECT_EQ(menu.FindPopup(0x8141), nullptr);
+    // FindItem looks for commands and passes pop-ups by.
+    EXPECT_EQ(menu.FindItem(0x8140), nullptr);
+}
