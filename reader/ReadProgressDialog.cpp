@@ -130,9 +130,9 @@ void CReadProgressDialog::WaitForReader()
 
 void CReadProgressDialog::OnOk()
 {
-    if (ending_)
+    if (ending_ != Ending::No)
         return;
-    ending_ = true;
+    ending_ = Ending::Yes;
     // An OK before the reader is done (Enter) cancels the reading.
     progress_->SetCancelled();
     WaitForReader();
@@ -142,9 +142,9 @@ void CReadProgressDialog::OnOk()
 
 void CReadProgressDialog::OnCancel()
 {
-    if (ending_)
+    if (ending_ == Ending::Yes)
         return;
-    ending_ = true;
+    ending_ = Ending::Yes;
     ui_->id2->setEnabled(false);
     animation_->stop();
     progress_->SetCancelled();
@@ -161,8 +161,9 @@ void CReadProgressDialog::closeEvent(QCloseEvent* event)
 {
     // The dialog ends by done(), which closes it without coming here again.
     event->ignore();
-    if (ending_)
+    if (ending_ != Ending::No)
         return;
+    ending_ = Ending::Closing;
     progress_->SetCancelled();
     WaitForReader();
     OnCancel();

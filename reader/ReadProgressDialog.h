@@ -75,7 +75,11 @@ private:
     QMovie* animation_ = nullptr;
     QTimer* pathTimer_ = nullptr;
     bool started_ = false;
-    bool ending_ = false; // one way to end at a time, however the others come in
+    // One way to end at a time, however the others come in. While closing,
+    // the reader's OK that arrives during the wait is not taken: the close
+    // ends as a Cancel.
+    enum class Ending { No, Closing, Yes };
+    Ending ending_ = Ending::No;
 };
 
 } // namespace pellidor
