@@ -44,8 +44,8 @@ struct MenuItem {
     // The marks drawn beside the item when it is checked and when it is
     // not; a null image draws the standard check mark (or nothing). The
     // menu keeps its own copies, so they live as long as the item.
-    QImage checkedMark;
-    QImage uncheckedMark;
+    QImage checkedMark{};
+    QImage uncheckedMark{};
 
     bool IsSeparator() const { return (type & MFT_SEPARATOR) != 0; }
     bool IsPopup() const { return submenu != nullptr; }
