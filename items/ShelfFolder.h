@@ -4,16 +4,12 @@
 // ".pld" file in it. The root shows the contents of every directory named by
 // a value of the CatDir key; a sub-folder shows its own directory.
 
+#include "module/ClassIds.h"
 #include "namespace/CatFolder.h"
 
 #include <string>
 
 namespace pellidor {
-
-// The shelf's class: its CLSID and ProgID.
-constexpr CLSID CLSID_ShelfFolder
-    = MakeGuid(0x4C7D2A90, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C, 0x3E, 0x5B, 0x8F, 0x14);
-constexpr const char* kShelfFolderProgId = "Pellidor.ShelfFolder";
 
 // The shelf's seven columns.
 enum ShelfColumn : int {
