@@ -2,6 +2,7 @@
 
 #include "items/CatItemFormats.h"
 #include "items/DataTransfer.h"
+#include "items/DropTarget.h"
 #include "items/Images.h"
 #include "items/TextHelpers.h"
 #include "pages/InsertMediumDialog.h"
@@ -387,6 +388,16 @@ HRESULT CCatItem::GetDisplayName(DWORD, STRRET* out)
     out->uType = STRRET_CSTR;
     CopyTruncated(out->cStr, static_cast<UINT>(MAX_PATH), GetName());
     return S_OK;
+}
+
+bool CCatItem::AcceptsDrops()
+{
+    return false;
+}
+
+ComPtr<IDropTarget> CCatItem::CreateDropTarget()
+{
+    return platform::com::MakeCom<CDropTarget>(this);
 }
 
 // --- The catalog ---

@@ -97,6 +97,12 @@ public:
     virtual LPITEMIDLIST GetLastID();
     virtual HRESULT GetShellAttributes(ULONG* mask);
     virtual HRESULT GetDisplayName(DWORD flags, STRRET* out);
+    // Whether a drop onto the item moves what is dropped into the item's
+    // directory: true for a shelf folder only.
+    virtual bool AcceptsDrops();
+    // The item's drop target, with one reference. It refuses every drag
+    // when the item takes no drops.
+    platform::com::ComPtr<IDropTarget> CreateDropTarget();
 
     // The record fields.
     const CatRecord& Record() const { return record_; }

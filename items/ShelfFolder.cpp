@@ -251,6 +251,12 @@ HRESULT CShelfFolder::GetDisplayName(DWORD flags, STRRET* out)
     return FillDisplayName(flags, GetColumnText(kShelfColumnName, false), out);
 }
 
+bool CShelfFolder::AcceptsDrops()
+{
+    // Its directory takes dropped catalogs and shelf folders.
+    return true;
+}
+
 ComPtr<IShellView> CShelfFolder::CreateView(HWND)
 {
     // The shelf view comes with the views; until then there is none.

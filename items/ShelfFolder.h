@@ -52,6 +52,7 @@ public:
     LPITEMIDLIST GetLastID() override;
     HRESULT GetShellAttributes(ULONG* mask) override;
     HRESULT GetDisplayName(DWORD flags, STRRET* out) override;
+    bool AcceptsDrops() override;
     platform::com::ComPtr<IShellView> CreateView(HWND owner) override;
     bool LoadChildren(bool reload) override;
 
