@@ -78,7 +78,9 @@ protected:
                             {kKindFolder, "docs", kAttrDirectory, 500}, {kKindFile, "readme.txt", kAttrArchive, 5}},
             MakeHeader(kSerial, "Holidays"));
         ASSERT_NE(item.Get(), nullptr);
+        SetMediumPrompt(&InsertMediumPrompt());
     }
+    void TearDown() override { SetMediumPrompt(nullptr); }
 
     static std::string Root(const std::string& name) { return TestRoot() + "/" + name; }
 
