@@ -476,5 +476,26 @@ TEST_F(SearchWalkTest, AWalkHoldsOnlyTheFoldersOnItsPath)
     EXPECT_EQ(ModuleLockCount(), before);
 }
 
+TEST(SearchCriteriaLookIn, CopiesShareTheStartFolderAndTheLastOneReleasesIt)
+{
+    const auto folder = platform::com::MakeCom<CShelfFolder>();
+    {
+        SearchCriteria criteria;
+        criteria.LookIn = folder;
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+        SearchCriteria copy = criteria;
+        EXPECT_EQ(copy.LookIn.Get(), folder.Get());
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        SearchCriteria moved = std::move(copy);
+        EXPECT_FALSE(copy.LookIn);
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        criteria = moved;
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        moved.LookIn.Reset();
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+    }
+    EXPECT_EQ(folder->ReferenceCount(), 1u);
+}
+
 } // namespace
 } // namespace pellidor
