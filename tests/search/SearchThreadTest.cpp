@@ -6,6 +6,7 @@
 #include "module/ModuleLock.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
