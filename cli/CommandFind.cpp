@@ -7,8 +7,8 @@
 #include "cli/ShelfSupport.h"
 
 #include "items/ShelfFolder.h"
+#include "module/Resources.h"
 #include "platform/com/ComPtr.h"
-#include "platform/ui/Strings.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
 #include "search/SearchThread.h"
@@ -185,7 +185,7 @@ public:
         }
         std::string line;
         for (int column = 0; column < kItemColumnCount; ++column) {
-            line += platform::ui::LoadString(kHeadingIds[column]);
+            line += LoadString(kHeadingIds[column]);
             line += column + 1 < kItemColumnCount ? '\t' : '\n';
         }
         std::fputs(line.c_str(), stdout);
@@ -228,7 +228,7 @@ private:
         if (json_) {
             line = results_ == 0 ? "\n{" : ",\n{";
             for (int column = 0; column < kItemColumnCount; ++column) {
-                line += JsonString(platform::ui::LoadString(kHeadingIds[column]));
+                line += JsonString(LoadString(kHeadingIds[column]));
                 line += ':';
                 line += JsonString(item.GetColumnText(column, false));
                 line += column + 1 < kItemColumnCount ? "," : "}";

@@ -3,8 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ShelfSupport.h"
-
-#include "platform/ui/Strings.h"
+#include "module/Resources.h"
 
 namespace pellidor::cli {
 
@@ -24,7 +23,7 @@ int RunShelf(const Arguments& arguments)
 
     std::vector<std::string> headings;
     for (int column = 0; column < kShelfColumnCount; ++column)
-        headings.push_back(platform::ui::LoadString(ShelfColumnHeadingId(column)));
+        headings.push_back(LoadString(ShelfColumnHeadingId(column)));
     const auto rows = ChildRows(*folder, kShelfColumnName, kShelfColumnCount);
     PrintTable(headings, rows, json);
     return 0;

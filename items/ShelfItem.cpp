@@ -5,11 +5,11 @@
 #include "items/Images.h"
 #include "items/TextHelpers.h"
 #include "module/ChangeNotify.h"
+#include "module/Resources.h"
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
-#include "platform/ui/Strings.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,11 +51,11 @@ CatHeader FallbackHeader()
     header.TotalBytes = 0;
     header.FreeBytes = 0;
     header.DriveType = 0;
-    const std::string unknown = platform::ui::LoadString(kUnknownString);
+    const std::string unknown = LoadString(kUnknownString);
     CopyField(header.VolumeLabel, unknown);
     CopyField(header.UserName, unknown);
     CopyField(header.FileSystemName, unknown);
-    CopyField(header.Content, platform::ui::LoadString(kUnableToOpenString));
+    CopyField(header.Content, LoadString(kUnableToOpenString));
     return header;
 }
 
@@ -128,9 +128,8 @@ HRESULT CShelfItem::OnExport(CMINVOKECOMMANDINFO* info)
         chooser = saveFileChooser;
     }
     // The dialog has no owner; the file-error box does.
-    const std::optional<std::string> path = chooser
-        ? chooser(nullptr)
-        : platform::ui::GetSaveFileName(nullptr, platform::ui::LoadString(kExportFilterString), "txt");
+    const std::optional<std::string> path
+        = chooser ? chooser(nullptr) : platform::ui::GetSaveFileName(nullptr, LoadString(kExportFilterString), "txt");
     if (!path || path->empty())
         return S_OK;
     DWORD error = 0;

@@ -27,7 +27,7 @@ CAboutDialog::CAboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_uniqu
     ui_->setupUi(this);
     platform::ui::MapDialogGeometry(this);
     setWindowIcon(ModuleIcon());
-    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/images/1028.png")));
+    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/1028.png")));
     ui_->id1044->setText(QString::fromStdString(VersionText()));
     connect(ui_->id1, &QPushButton::clicked, this, &QDialog::accept);
     ui_->id1->setDefault(true);

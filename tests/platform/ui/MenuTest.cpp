@@ -104,11 +104,18 @@ TEST(MenuResource, MalformedTextGivesNoMenu)
     }
 }
 
-TEST(MenuResource, CompiledMenusLoadAndUnknownIdsGiveNone)
+TEST(MenuResource, EachModuleLoadsItsOwnMenusAndUnknownIdsGiveNone)
 {
-    const MenuPtr file = LoadMenu(1015);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->GetItemCount(), 5);
-    EXPECT_NE(LoadMenu(1016), nullptr);
-    EXPECT_EQ(LoadMenu(4242), nullptr);
+    const MenuPtr first = LoadMenu(ResourceModule("first"), 7);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first->GetItemCount(), 3);
+    EXPECT_EQ(first->GetItem(0)->id, 22u);
+    ASSERT_NE(first->GetItem(2)->submenu, nullptr);
+    EXPECT_EQ(first->GetItem(2)->submenu->GetItem(0)->text, "Other");
+    const MenuPtr second = LoadMenu(ResourceModule("second"), 7);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(second->GetItemCount(), 1);
+    EXPECT_EQ(second->GetItem(0)->text, "Only item");
+    EXPECT_EQ(LoadMenu(ResourceModule("first"), 4242), nullptr);
+    EXPECT_EQ(LoadMenu(ResourceModule("no-such-module"), 7), nullptr);
 }
