@@ -1,8 +1,8 @@
 #include "pages/AboutDialog.h"
 #include "pages/HowToUseDialog.h"
 #include "pages/InsertMediumDialog.h"
-#include "pages/LinkLabel.h"
 #include "platform/ui/DialogUnits.h"
+#include "platform/ui/LinkLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST(DialogTemplates, TitlesLinksAndDefaultButtons)
     const std::pair<QDialog*, std::vector<int>> links[] = {{&about, {1043, 1042}}, {&howTo, {1051, 1052}}};
     for (const auto& [dialog, ids] : links) {
         for (const int id : ids) {
-            const auto* link = dialog->findChild<CLinkLabel*>(QStringLiteral("id%1").arg(id));
+            const auto* link = dialog->findChild<platform::ui::CLinkLabel*>(QStringLiteral("id%1").arg(id));
             ASSERT_NE(link, nullptr) << id;
             EXPECT_FALSE(link->text().isEmpty()) << id;
         }
@@ -54,7 +54,9 @@ TEST(DialogTemplates, TitlesLinksAndDefaultButtons)
         EXPECT_EQ(close->text(), QStringLiteral("Close"));
         EXPECT_TRUE(close->isDefault());
     }
-    EXPECT_TRUE(about.findChild<CLinkLabel*>(QStringLiteral("id1042"))->text().startsWith(QStringLiteral("mailto:")));
+    EXPECT_TRUE(about.findChild<platform::ui::CLinkLabel*>(QStringLiteral("id1042"))
+                    ->text()
+                    .startsWith(QStringLiteral("mailto:")));
 }
 
 TEST(DialogTemplates, CloseEndsTheDialog)
