@@ -1,5 +1,6 @@
 #include "pages/AboutDialog.h"
 
+#include "module/Version.h"
 #include "pages/DialogControls.h"
 #include "platform/ui/DialogUnits.h"
 #include "ui_AboutDialog.h"
@@ -14,9 +15,6 @@ namespace pellidor {
 namespace {
 
 constexpr const char* kProductName = "Pellidor";
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 5;
-constexpr char kVersionLetter = 'c';
 // The release's date, in the form the compiler's __DATE__ gives.
 constexpr const char* kBuildDate = "Jun  6 2001";
 
@@ -45,8 +43,7 @@ void CAboutDialog::Run(HWND owner)
 std::string CAboutDialog::VersionText()
 {
     char text[128];
-    std::snprintf(text, sizeof text, "%s Version %i.%i%c %30s", kProductName, kVersionMajor, kVersionMinor,
-        kVersionLetter, kBuildDate);
+    std::snprintf(text, sizeof text, "%s Version %s %30s", kProductName, kVersionText, kBuildDate);
     return text;
 }
 
