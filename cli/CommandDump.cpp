@@ -4,11 +4,11 @@
 
 #include "catalog/CatFile.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/Icon.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cstdio>
@@ -124,7 +124,7 @@ QJsonObject EntryJson(const CatRecord& r)
     return entry;
 }
 
-void PrintJson(const Dump& dump)
+void PrintDumpJson(const Dump& dump)
 {
     QJsonArray lists;
     for (const List& list : dump.lists) {
@@ -148,7 +148,7 @@ void PrintJson(const Dump& dump)
         {QStringLiteral("damaged"), !dump.problems.empty()},
         {QStringLiteral("problems"), problems},
     };
-    std::fputs(QJsonDocument(root).toJson(QJsonDocument::Indented).constData(), stdout);
+    PrintJson(QJsonDocument(root));
 }
 
 void PrintText(const Dump& dump)
@@ -220,7 +220,7 @@ int RunDump(const Arguments& arguments)
     }
     ReadLists(catalog, dump);
     if (json)
-        PrintJson(dump);
+        PrintDumpJson(dump);
     else
         PrintText(dump);
     if (!dump.problems.empty())

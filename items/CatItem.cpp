@@ -131,6 +131,12 @@ void FillMedium(STGMEDIUM* medium, platform::com::GlobalPtr block)
 
 } // namespace
 
+UINT ItemColumnHeadingId(int column)
+{
+    static constexpr UINT kHeadings[kItemColumnCount] = {2001, 2003, 2002, 2004, 2009, 2017, 2018};
+    return column >= 0 && column < kItemColumnCount ? kHeadings[column] : 0;
+}
+
 CCatItem::CCatItem() = default;
 
 CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own)

@@ -52,6 +52,8 @@ enum ItemColumn : int {
     kColumnFolder = 6,
     kItemColumnCount
 };
+// The heading string of an item column (2001 "Name", 2003 "Total Size", …).
+UINT ItemColumnHeadingId(int column);
 
 class CCatItem : public platform::com::ComImplements<platform::com::ComObject, IExtractIconA, IDropSource, IDataObject,
                      IContextMenu> {

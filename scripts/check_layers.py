@@ -8,8 +8,8 @@ that matches its path wins); a file may include headers of the layers its
 own layer may use, and nothing else. The layers are those the build links
 (docs/architecture.md): the platform knows nothing of the product; the
 module base includes no other product folder; the core includes no GUI;
-nothing but the command-line tool includes cli/, nothing but the hosts
-host/, nothing but Setup setup/. The platform's tests stay with the
+nothing but the command-line tool (and its tests) includes cli/, nothing
+but the hosts host/, nothing but Setup setup/. The platform's tests stay with the
 platform.
 
 Prints one line per wrong include and exits 1 when there is any; a source
@@ -51,6 +51,7 @@ TABLE = [
     ("cli/*", "cli"),
     ("host/*", "host"),
     ("setup/*", "setup"),
+    ("tests/cli/*", "cli tests"),
     ("tests/platform/*", "platform tests"),
     ("tests/support/TestMain.cpp", "platform tests"),
     ("tests/support/TestEnvironment.*", "platform tests"),
@@ -71,6 +72,7 @@ MAY_INCLUDE = {
     "setup": {"platform", "setup"},
     "platform tests": {"platform", "platform tests"},
     "tests": PRODUCT | {"platform tests", "tests"},
+    "cli tests": PRODUCT | {"platform tests", "tests", "cli", "cli tests"},
 }
 
 SOURCE_EXTENSIONS = (".h", ".hpp", ".cpp", ".cc")
