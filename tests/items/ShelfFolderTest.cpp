@@ -272,8 +272,10 @@ TEST_F(ShelfFolderTest, NewFolderDialogShowsTheErrorAndStaysOpenForAnotherName)
     auto* edit = Control<QLineEdit>(&dialog, 1004);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->maxLength(), 255);
+    auto* ok = Control<QPushButton>(&dialog, kIdOk);
+    ASSERT_NE(nullptr, ok);
     edit->setText(QStringLiteral("Films"));
-    QTest::mouseClick(Control<QPushButton>(&dialog, kIdOk), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Error");
@@ -281,7 +283,7 @@ TEST_F(ShelfFolderTest, NewFolderDialogShowsTheErrorAndStaysOpenForAnotherName)
     EXPECT_EQ(boxes[0].type & 0xF0, platform::ui::MB_ICONINFORMATION);
 
     edit->setText(QStringLiteral("Films 2"));
-    QTest::mouseClick(Control<QPushButton>(&dialog, kIdOk), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(asked, (std::vector<std::string>{"Films", "Films 2"}));

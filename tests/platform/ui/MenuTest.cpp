@@ -52,11 +52,13 @@ TEST(Menu, StatesAndSubmenusAreFoundThroughTheTree)
     ASSERT_NE(menu.GetSubMenu(0), nullptr);
     EXPECT_TRUE(menu.CheckItem(7, MF_BYCOMMAND, true));
     EXPECT_TRUE(menu.EnableItem(7, MF_BYCOMMAND, false));
+    ASSERT_NE(nullptr, menu.FindItem(7));
     EXPECT_EQ(menu.FindItem(7)->state, MFS_CHECKED | MFS_GRAYED);
     EXPECT_TRUE(menu.EnableItem(7, MF_BYCOMMAND, true));
     EXPECT_EQ(menu.FindItem(7)->state, MFS_CHECKED);
     const MenuPtr copy = menu.Clone();
     menu.CheckItem(7, MF_BYCOMMAND, false);
+    ASSERT_NE(nullptr, copy->FindItem(7));
     EXPECT_EQ(copy->FindItem(7)->state, MFS_CHECKED);
 }
 
@@ -79,8 +81,11 @@ TEST(MenuResource, ParsesItemsSeparatorsPopupsAndStates)
     EXPECT_EQ(menu->GetItem(0)->state, MFS_DEFAULT);
     EXPECT_TRUE(menu->GetItem(1)->IsSeparator());
     ASSERT_TRUE(menu->GetItem(2)->IsPopup());
+    ASSERT_NE(nullptr, menu->FindItem(2));
     EXPECT_EQ(menu->FindItem(2)->state, MFS_GRAYED | MFS_CHECKED);
-    EXPECT_EQ(ParseMenu(text, 6)->GetItemCount(), 0);
+    const MenuPtr empty = ParseMenu(text, 6);
+    ASSERT_NE(nullptr, empty);
+    EXPECT_EQ(empty->GetItemCount(), 0);
     EXPECT_EQ(ParseMenu(text, 7), nullptr);
 }
 
