@@ -14,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -287,6 +289,38 @@ TEST_F(ShelfFolderTest, NewFolderDialogShowsTheErrorAndStaysOpenForAnotherName)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(asked, (std::vector<std::string>{"Films", "Films 2"}));
+}
+
+TEST_F(ShelfFolderTest, NewFolderCommandMakesTheNamedFolderAndCancelMakesNone)
+{
+    SetCatDir("", catDir);
+    const auto shelf = Shelf();
+    // Answers the dialog once it runs: the name, then OK; or Cancel.
+    QString typed;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CNewFolderDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        user.stop();
+        auto* edit = Control<QLineEdit>(dialog, 1004);
+        auto* button = Control<QPushButton>(dialog, typed.isEmpty() ? kIdCancel : kIdOk);
+        if (edit == nullptr || button == nullptr)
+            return dialog->reject();
+        edit->setText(typed);
+        button->click();
+    });
+    typed = QStringLiteral("Films");
+    user.start(10);
+    EXPECT_TRUE(NewShelfFolder(*shelf, nullptr));
+    EXPECT_TRUE(fs::is_directory(catDir + "/Films"));
+    EXPECT_EQ(notifications, 2);
+
+    typed.clear();
+    user.start(10);
+    EXPECT_FALSE(NewShelfFolder(*shelf, nullptr));
+    EXPECT_EQ(notifications, 2);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ShelfFolderTest, DeleteSendsTheFolderToTheTrashOnlyWhenConfirmed)
