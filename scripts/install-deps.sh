@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-dejavu-core
   dbus xvfb xauth
-  python3
+  python3 clang-format git
 )
 
 missing=()
