@@ -83,7 +83,8 @@ public:
     // `path` empty keeps Path().
     bool Open(const std::string& path, OpenMode mode);
     // `listOffset` kRootList (-1) for the root list. `record` receives the
-    // entry with its name NUL-terminated.
+    // entry with its name NUL-terminated. A list whose Count is 0 or
+    // negative (a signed 32-bit number) holds no entries: ReadFirst fails.
     bool ReadFirst(DWORD listOffset, CatRecord* record);
     bool ReadNext(CatRecord* record);
     // Whether the list being read is damaged: its Count is more than the
