@@ -126,8 +126,10 @@ public:
 private:
     friend class CatalogReadScope;
 
-    // The open file reads go to: our own, or the one a read scope keeps.
-    platform::system::File& Reader() { return kept_ ? kept_->file_ : file_; }
+    // The open file reads go to: our own, or the one a read scope keeps
+    // (which may itself read through an outer scope's, when scopes for one
+    // catalog nest).
+    platform::system::File& Reader() { return kept_ ? kept_->Reader() : file_; }
     bool IsReading() const { return file_.IsOpen() || kept_ != nullptr; }
     // Takes the open file and header of a read scope for path_ on this
     // thread; false when there is none.

@@ -192,10 +192,7 @@ bool CShelfItem::ExportToFile(const std::string& path, DWORD* error)
 void CShelfItem::AddToStatistics(ItemStatistics& statistics)
 {
     ++statistics.Catalogs;
-    if (!LoadChildren(false))
-        return;
-    for (int i = 0; i < GetChildCount(); ++i)
-        GetChild(i)->AddToStatistics(statistics);
+    AddTreeToStatistics(statistics);
 }
 
 int CShelfItem::GetSortGroup()

@@ -192,6 +192,47 @@ TEST_F(ShelfItemTest, ExportCommandWritesTheChosenFileAndReportsFileErrors)
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+// Catalogs whose folders lead back to a list on their own path: export and
+// statistics end, each entry met exactly once.
+class LinkedBackTest : public ShelfItemTest, public testing::WithParamInterface<LinkedBackCatalog> { };
+
+TEST_P(LinkedBackTest, ExportEndsWithEveryFileExactlyOnce)
+{
+    const auto item = Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, GetParam().root));
+    std::string expected = header;
+    for (const auto& [folder, entry] : WalkOnce(GetParam().root)) {
+        if ((entry->attributes & kAttrDirectory) == 0)
+            expected += Line(entry->name, std::to_string(entry->size), folder);
+    }
+    const std::string out = TestPath("out.txt");
+    EXPECT_TRUE(item->ExportToFile(out, nullptr));
+    EXPECT_EQ(ReadFile(out), expected);
+}
+
+TEST_P(LinkedBackTest, StatisticsCountEveryEntryOnce)
+{
+    ItemStatistics expected;
+    expected.Catalogs = 1;
+    for (const auto& walked : WalkOnce(GetParam().root)) {
+        if ((walked.entry->attributes & kAttrDirectory) != 0) {
+            ++expected.Folders;
+        } else {
+            ++expected.Files;
+            expected.TotalSize += walked.entry->size;
+        }
+    }
+    ItemStatistics statistics;
+    Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, GetParam().root))->AddToStatistics(statistics);
+    EXPECT_EQ(statistics.Catalogs, expected.Catalogs);
+    EXPECT_EQ(statistics.Folders, expected.Folders);
+    EXPECT_EQ(statistics.Files, expected.Files);
+    EXPECT_EQ(statistics.TotalSize, expected.TotalSize);
+    EXPECT_EQ(statistics.ShelfFolders, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, LinkedBackTest, testing::ValuesIn(LinkedBackCatalogs()),
+    [](const testing::TestParamInfo<LinkedBackCatalog>& tested) { return std::string(tested.param.name); });
+
 TEST(ExportFileErrorTest, EachCauseHasItsFileErrorString)
 {
     namespace sys = platform::system;
