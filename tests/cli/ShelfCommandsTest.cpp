@@ -1,5 +1,6 @@
 // The shelf's commands, run as a user runs them, without a terminal.
 
+#include "catalog/CatFile.h"
 #include "items/ShelfItem.h"
 #include "tests/items/ShelfTestCatalogs.h"
 
@@ -122,6 +123,18 @@ TEST_F(ShelfCommandsTest, ExportIsTheFileTheExportCommandWrites)
     EXPECT_NE(ReadFile(out).find("\"b.txt\";\"3000000000\""), std::string::npos);
 
     ExpectOneLineError(Pellidor({"export", "Holiday", TestRoot() + "/no/such/dir.txt"}), "invalid path");
+}
+
+TEST_F(ShelfCommandsTest, ExportOfALockedCatalogFailsInOneLineAndLeavesNoFile)
+{
+    const std::string out = TestPath("out.txt");
+    {
+        CCatFile writer; // as while a new name is written into the header
+        ASSERT_TRUE(writer.Open(holiday, CCatFile::OpenMode::Update));
+        ExpectOneLineError(Pellidor({"export", holiday, out}), "sharing violation occurred while accessing " + holiday);
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_EQ(Pellidor({"export", holiday, out}).status, 0);
 }
 
 // Damaged catalogs whose folders lead back to a list on their own path:
