@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-dejavu-core
   dbus xvfb xauth
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
