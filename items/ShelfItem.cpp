@@ -9,6 +9,7 @@
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/system/Errors.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
@@ -132,33 +133,46 @@ HRESULT CShelfItem::OnExport(CMINVOKECOMMANDINFO* info)
         = chooser ? chooser(nullptr) : platform::ui::GetSaveFileName(nullptr, LoadString(kExportFilterString), "txt");
     if (!path || path->empty())
         return S_OK;
-    DWORD error = 0;
+    FileError error;
     if (!ExportToFile(*path, &error))
         platform::ui::MessageBox(
-            owner, FileErrorText(error, *path), "Pellidor", platform::ui::MB_OK | platform::ui::MB_ICONWARNING);
+            owner, FileErrorText(error), "Pellidor", platform::ui::MB_OK | platform::ui::MB_ICONWARNING);
     return S_OK;
 }
 
-bool CShelfItem::ExportToFile(const std::string& path, DWORD* error)
+bool CShelfItem::ExportToFile(const std::string& path, FileError* error)
 {
-    CExportFile file;
-    if (file.Create(path)) {
-        file.WriteLine(kExportHeaderLine);
-        Export(file);
+    FileError failure;
+    {
+        // The catalog is opened before the output is touched and kept open
+        // to the end: one that cannot be opened fails the export, instead
+        // of giving a file with the header line alone.
+        platform::system::SetLastError(platform::system::ERROR_SUCCESS);
+        const CatalogReadScope keepOpen(CatalogFilePath());
+        if (!keepOpen.IsKeeping()) {
+            // Opened but not a catalog: no system error says so.
+            const DWORD code = platform::system::GetLastError();
+            failure = {code != platform::system::ERROR_SUCCESS ? code : platform::system::ERROR_INVALID_DATA,
+                CatalogFilePath()};
+        } else {
+            CExportFile file;
+            if (file.Create(path)) {
+                file.WriteLine(kExportHeaderLine);
+                Export(file);
+            }
+            if (!file.Close())
+                failure = {file.Error(), path};
+        }
     }
-    const bool written = file.Close();
     if (error != nullptr)
-        *error = file.Error();
-    return written;
+        *error = failure;
+    return failure.code == platform::system::ERROR_SUCCESS;
 }
 
 void CShelfItem::AddToStatistics(ItemStatistics& statistics)
 {
     ++statistics.Catalogs;
-    if (!LoadChildren(false))
-        return;
-    for (int i = 0; i < GetChildCount(); ++i)
-        GetChild(i)->AddToStatistics(statistics);
+    AddTreeToStatistics(statistics);
 }
 
 int CShelfItem::GetSortGroup()

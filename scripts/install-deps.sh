@@ -13,6 +13,7 @@ packages=(
   # FAT and ext4 images for the loop-mounted volume tests
   dosfstools e2fsprogs
   python3 clang-format git
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
 #include "tests/support/CatalogDirectory.h"
+#include "tests/items/ShelfTestCatalogs.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -499,6 +500,27 @@ TEST_F(SearchWalkTest, AFolderLinkedBackToItsParentsListEndsTheWalk)
     // list, which is the same one, is not searched again.
     EXPECT_EQ(Sorted(owner.names), Sorted({"alpha_dir", "beta_dir", "hit_alpha.txt"}));
 }
+
+// Catalogs whose folders lead back to a list on their own path, the root
+// list among them: every entry is searched and delivered exactly once.
+class SearchLinkedBackTest : public SearchWalkTest, public testing::WithParamInterface<test::LinkedBackCatalog> { };
+
+TEST_P(SearchLinkedBackTest, EveryEntryIsSearchedOnce)
+{
+    test::WriteCatalog(catDir_ + "/linked.pld", test::TestVolume{}, GetParam().root);
+    std::vector<std::string> expected;
+    for (const auto& walked : test::WalkOnce(GetParam().root))
+        expected.push_back(walked.entry->name);
+
+    RecordingOwner owner;
+    Search(owner, Criteria("", ShelfRoot()));
+    EXPECT_EQ(owner.ends, 1);
+    EXPECT_EQ(owner.tested, static_cast<int>(expected.size()));
+    EXPECT_EQ(Sorted(owner.names), Sorted(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, SearchLinkedBackTest, testing::ValuesIn(test::LinkedBackCatalogs()),
+    [](const testing::TestParamInfo<test::LinkedBackCatalog>& tested) { return std::string(tested.param.name); });
 
 // A deep and wide catalog: 3 sub-folders and 3 files in every folder, five
 // levels deep. Holding every loaded folder would keep all 1,455 entries
