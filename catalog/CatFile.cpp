@@ -368,14 +368,15 @@ bool CCatFile::ReadFirst(DWORD listOffset, CatRecord* record)
     // is then read in chunks sized from its count.
     if (offset == 0 || static_cast<std::uint64_t>(offset) + 4 > fileSize_ || !SeekTo(offset, kListHeadChunk))
         return false;
-    DWORD count = 0;
-    if (!ReadBytes(&count, sizeof count))
+    // The count is a signed 32-bit number: a negative one holds no entries,
+    // and the bytes after it belong to other lists.
+    std::int32_t count = 0;
+    if (!ReadBytes(&count, sizeof count) || count <= 0)
         return false;
     // No more entries than the rest of the file could hold.
     const std::uint64_t room = (fileSize_ - offset - 4) / kMinEntryBytes;
-    listDamaged_ = count > room;
-    listCount_
-        = static_cast<std::int32_t>(std::min<std::uint64_t>({count, room, static_cast<std::uint64_t>(INT32_MAX)}));
+    listDamaged_ = static_cast<std::uint64_t>(count) > room;
+    listCount_ = static_cast<std::int32_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count), room));
     listIndex_ = 0;
     return ReadNext(record);
 }

@@ -86,7 +86,8 @@ public:
     // `path` empty keeps Path().
     bool Open(const std::string& path, OpenMode mode);
     // `listOffset` kRootList (-1) for the root list. `record` receives the
-    // entry with its name NUL-terminated.
+    // entry with its name NUL-terminated. A list whose Count is 0 or
+    // negative (a signed 32-bit number) holds no entries: ReadFirst fails.
     bool ReadFirst(DWORD listOffset, CatRecord* record);
     bool ReadNext(CatRecord* record);
     // Whether the list being read is damaged: its Count is more than the
@@ -128,8 +129,10 @@ public:
 private:
     friend class CatalogReadScope;
 
-    // The open file reads go to: our own, or the one a read scope keeps.
-    platform::system::File& Reader() { return kept_ ? kept_->file_ : file_; }
+    // The open file reads go to: our own, or the one a read scope keeps
+    // (which may itself read through an outer scope's, when scopes for one
+    // catalog nest).
+    platform::system::File& Reader() { return kept_ ? kept_->Reader() : file_; }
     bool IsReading() const { return file_.IsOpen() || kept_ != nullptr; }
     // Takes the open file and header of a read scope for path_ on this
     // thread; false when there is none.

@@ -4,17 +4,17 @@
 // reading of PATH would record instead (CommandDumpVolume.cpp).
 
 #include "catalog/CatFile.h"
+#include "catalog/ListWalkGuard.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/Icon.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
 #include <vector>
 
 namespace pellidor::cli {
@@ -59,18 +59,20 @@ bool ReadList(const std::string& catalog, DWORD offset, List& list)
     return !list.entries.empty() || !list.damaged;
 }
 
-// Every list reachable from the root, depth first. Each offset is followed
-// once, so a damaged catalog whose folders point in a circle still ends.
+// Every list reachable from the root, depth first. Each list is read once,
+// so a damaged catalog whose folders point in a circle still ends.
 void ReadLists(const std::string& catalog, Dump& dump)
 {
-    std::set<DWORD> seen;
+    CListWalkGuard guard(dump.header.RootListOffset);
     std::vector<std::pair<DWORD, std::string>> pending;
-    if (dump.header.RootListOffset != 0)
+    // 0 is a catalog without a root list; the two values a folder uses for
+    // "no list" and "the root list" lead nowhere from the header.
+    if (dump.header.RootListOffset != 0 && dump.header.RootListOffset < kNoList)
         pending.emplace_back(dump.header.RootListOffset, "\\");
     while (!pending.empty()) {
         auto [offset, path] = pending.back();
         pending.pop_back();
-        if (!seen.insert(offset).second) {
+        if (!guard.Enter(offset)) {
             dump.problems.push_back("the list of " + path + " at " + std::to_string(offset) + " is already shown");
             continue;
         }
@@ -126,7 +128,7 @@ QJsonObject EntryJson(const CatRecord& r)
     return entry;
 }
 
-void PrintJson(const Dump& dump)
+void PrintDumpJson(const Dump& dump)
 {
     QJsonArray lists;
     for (const List& list : dump.lists) {
@@ -150,7 +152,7 @@ void PrintJson(const Dump& dump)
         {QStringLiteral("damaged"), !dump.problems.empty()},
         {QStringLiteral("problems"), problems},
     };
-    std::fputs(QJsonDocument(root).toJson(QJsonDocument::Indented).constData(), stdout);
+    PrintJson(QJsonDocument(root));
 }
 
 void PrintText(const Dump& dump)
@@ -226,7 +228,7 @@ int RunDump(const Arguments& arguments)
     }
     ReadLists(catalog, dump);
     if (json)
-        PrintJson(dump);
+        PrintDumpJson(dump);
     else
         PrintText(dump);
     if (!dump.problems.empty())

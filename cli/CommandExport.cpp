@@ -1,5 +1,7 @@
 // pellidor export CATALOG FILE: the catalog's export file, byte for byte as
-// the Export command of its context menu writes it.
+// the Export command of its context menu writes it. A catalog that cannot be
+// opened, or an output that cannot be written whole, is an error and leaves
+// no output file.
 
 #include "cli/Commands.h"
 #include "cli/ShelfSupport.h"
@@ -19,9 +21,9 @@ int RunExport(const Arguments& arguments)
     const auto catalog = FindCatalog(*root, arguments[0], &error);
     if (!catalog)
         return Fail(error);
-    DWORD fileError = 0;
+    FileError fileError;
     if (!catalog->ExportToFile(arguments[1], &fileError))
-        return Fail(FileErrorText(fileError, arguments[1]));
+        return Fail("cannot export: " + FileErrorText(fileError));
     return 0;
 }
 

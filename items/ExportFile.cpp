@@ -1,7 +1,10 @@
 #include "items/ExportFile.h"
 
+#include "module/Resources.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/Strings.h"
+
+#include <filesystem>
 
 namespace pellidor {
 
@@ -28,9 +31,12 @@ CExportFile::~CExportFile()
 bool CExportFile::Create(const std::string& path)
 {
     buffer_.clear();
+    path_.clear();
     error_ = 0;
-    if (file_.Open(path, platform::system::File::Mode::CreateAlways))
+    if (file_.Open(path, platform::system::File::Mode::CreateAlways)) {
+        path_ = path;
         return true;
+    }
     error_ = file_.LastError() != 0 ? file_.LastError() : platform::system::ERROR_GEN_FAILURE;
     return false;
 }
@@ -65,6 +71,13 @@ bool CExportFile::Close()
     if (error_ == 0 && WriteBuffer() && !file_.Flush())
         error_ = file_.LastError() != 0 ? file_.LastError() : platform::system::ERROR_WRITE_FAULT;
     file_.Close();
+    if (error_ != 0) {
+        // Only a file this object made: a Create that failed (the chosen
+        // file held by someone, perhaps the catalog itself) removes nothing.
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+    path_.clear();
     return error_ == 0;
 }
 
@@ -115,7 +128,12 @@ UINT FileErrorStringId(DWORD error)
 
 std::string FileErrorText(DWORD error, const std::string& fileName)
 {
-    return platform::ui::FormatInserts(platform::ui::LoadString(FileErrorStringId(error)), {fileName});
+    return platform::ui::FormatInserts(LoadString(FileErrorStringId(error)), {fileName});
+}
+
+std::string FileErrorText(const FileError& error)
+{
+    return FileErrorText(error.code, error.path);
 }
 
 } // namespace pellidor

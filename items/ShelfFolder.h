@@ -52,13 +52,10 @@ public:
     LPITEMIDLIST GetLastID() override;
     HRESULT GetShellAttributes(ULONG* mask) override;
     HRESULT GetDisplayName(DWORD flags, STRRET* out) override;
+    bool AcceptsDrops() override;
     platform::com::ComPtr<IShellView> CreateView(HWND owner) override;
     bool LoadChildren(bool reload) override;
 
-    // The new-folder command of the shelf view: the "New Folder" dialog over
-    // this folder's directory, asking again after an error. True when a
-    // folder was made.
-    bool NewFolder(HWND owner);
     // Makes the directory `name` in this folder's directory and announces
     // the change. False with the Windows error in `error` when it cannot; a
     // name that would leave the directory (empty, ".", "..", holding "/") is

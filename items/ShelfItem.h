@@ -10,17 +10,13 @@
 
 #include "namespace/CatFolder.h"
 
-#include <QStringList>
-
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace pellidor {
 
-// A filter of the form "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||" as
-// the file dialog's name filters ("Text Files (*.txt)", "All Files (*)").
-QStringList QtFileFilters(std::string_view filter);
+struct FileError;
 
 class CShelfItem : public platform::com::ComImplements<CCatFolder, IQueryInfo> {
 public:
@@ -58,10 +54,11 @@ public:
     bool SetInformation(const std::optional<std::string>& userName, const std::optional<std::string>& content);
 
     // Writes the export file at `path` (created or replaced): the header
-    // line, then one line per catalogued file, CR LF line ends. False with
-    // the Windows error in `error` when creating, writing or closing fails;
-    // what was written stays.
-    bool ExportToFile(const std::string& path, DWORD* error);
+    // line, then one line per catalogued file, CR LF line ends. False, with
+    // the Windows error and the file it concerns in `error`, when the
+    // catalog cannot be opened (the output is then not touched) or when
+    // creating, writing or closing the output fails (no output is left).
+    bool ExportToFile(const std::string& path, FileError* error);
 
     // Where the Save As dialog of the export command gets its file name
     // from: a function answering the chosen path, or nothing for Cancel.

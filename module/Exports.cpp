@@ -1,13 +1,23 @@
 // The library's exports, with C linkage and default visibility; everything
 // else in Pellidor.so stays hidden.
 
+#include "items/MediumQuery.h"
 #include "module/ClassObjects.h"
 #include "module/Registration.h"
+#include "pages/InsertMediumDialog.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 #include "platform/system/Module.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Wired while the library loads, before any object exists: the questions
+// the items ask of the user are answered by the library's dialogs.
+const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()), true);
+
+} // namespace
 
 PELLIDOR_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {

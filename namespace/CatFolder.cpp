@@ -1,8 +1,7 @@
 #include "namespace/CatFolder.h"
 
 #include "catalog/CatFile.h"
-#include "items/DropTarget.h"
-#include "items/ShelfFolder.h"
+#include "catalog/ListWalkGuard.h"
 #include "namespace/CatList.h"
 #include "namespace/IdList.h"
 #include "platform/shell/Execute.h"
@@ -35,19 +34,55 @@ std::size_t FittingLength(const std::string& text, std::size_t capacity)
 
 void CCatFolder::Export(IExportWriter& writer)
 {
-    if (!LoadChildren(false))
-        return;
-    for (const auto& child : children_)
-        child->Export(writer);
+    // A folder writes no line of its own: its files write theirs at its
+    // place among its siblings.
+    WalkCatalogTree([&writer](CCatItem& entry) {
+        if (!entry.IsFolder())
+            entry.Export(writer);
+    });
 }
 
 void CCatFolder::AddToStatistics(ItemStatistics& statistics)
 {
     ++statistics.Folders;
+    AddTreeToStatistics(statistics);
+}
+
+void CCatFolder::AddTreeToStatistics(ItemStatistics& statistics)
+{
+    WalkCatalogTree([&statistics](CCatItem& entry) {
+        if (entry.IsFolder())
+            ++statistics.Folders;
+        else
+            entry.AddToStatistics(statistics);
+    });
+}
+
+void CCatFolder::WalkCatalogTree(const std::function<void(CCatItem&)>& visit)
+{
+    const std::string catalog = CatalogPath();
+    const CatalogReadScope keepOpen(catalog);
+    CListWalkGuard guard = CListWalkGuard::ForCatalog(catalog);
+    if (guard.Enter(Size()))
+        WalkSubtree(guard, visit);
+}
+
+void CCatFolder::WalkSubtree(CListWalkGuard& guard, const std::function<void(CCatItem&)>& visit)
+{
     if (!LoadChildren(false))
         return;
-    for (const auto& child : children_)
-        child->AddToStatistics(statistics);
+    for (const auto& child : children_) {
+        visit(*child);
+        // Only folders make CCatFolder children, and a folder whose list was
+        // met before is walked as one without a list.
+        auto* folder = dynamic_cast<CCatFolder*>(child.Get());
+        if (folder == nullptr || !guard.Enter(folder->Size()))
+            continue;
+        const bool loadedBefore = folder->childrenLoaded_;
+        folder->WalkSubtree(guard, visit);
+        if (!loadedBefore)
+            folder->ReleaseChildren();
+    }
 }
 
 int CCatFolder::GetSortGroup()
@@ -242,7 +277,7 @@ HRESULT CCatFolder::CreateViewObject(HWND owner, REFIID iid, void** out)
         return E_INVALIDARG;
     *out = nullptr;
     if (iid == IDropTarget::kIid)
-        return MakeCom<CDropTarget>(this)->QueryInterface(iid, out);
+        return CreateDropTarget()->QueryInterface(iid, out);
     const auto view = CreateView(owner);
     if (!view)
         return E_NOTIMPL;
@@ -286,10 +321,8 @@ HRESULT CCatFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* idls, REFIID 
     const auto object = MakeChildObject(*given);
     if (!object)
         return E_OUTOFMEMORY;
-    if (iid == IDropTarget::kIid) {
-        if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(object.Get()))
-            return MakeCom<CDropTarget>(shelfFolder)->QueryInterface(iid, out);
-    }
+    if (iid == IDropTarget::kIid && object->AcceptsDrops())
+        return object->CreateDropTarget()->QueryInterface(iid, out);
     return object->QueryInterface(iid, out);
 }
 

@@ -11,16 +11,20 @@
 #include "items/CatItem.h"
 #include "platform/com/ComPtr.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace pellidor {
 
+class CListWalkGuard;
+
 class CCatFolder : public platform::com::ComImplements<CCatItem, IShellFolder> {
 public:
     using ComImplements::ComImplements;
 
-    // CCatItem operations, in their slot order.
+    // CCatItem operations, in their slot order. Export and AddToStatistics
+    // walk the folder's whole subtree, each list of the catalog once.
     void Export(IExportWriter& writer) override;
     void AddToStatistics(ItemStatistics& statistics) override;
     int GetSortGroup() override;
@@ -60,6 +64,16 @@ public:
 protected:
     ~CCatFolder() override = default;
 
+    // Calls `visit` for every entry below this folder, depth first in
+    // catalog order (a sub-folder's entries right after the sub-folder),
+    // reading each list of the catalog at most once and keeping the catalog
+    // open throughout. A sub-folder's children are released when its
+    // subtree is done unless they were loaded before, so the walk holds
+    // O(depth) lists.
+    void WalkCatalogTree(const std::function<void(CCatItem&)>& visit);
+    // Counts every entry below this folder into `statistics`.
+    void AddTreeToStatistics(ItemStatistics& statistics);
+
     void AppendChild(platform::com::ComPtr<CCatItem> child);
     bool ChildrenLoaded() const { return childrenLoaded_; }
     void SetChildrenLoaded(bool loaded) { childrenLoaded_ = loaded; }
@@ -75,6 +89,7 @@ protected:
     static HRESULT FillDisplayName(DWORD flags, const std::string& name, STRRET* out);
 
 private:
+    void WalkSubtree(CListWalkGuard& guard, const std::function<void(CCatItem&)>& visit);
     // Runs "explore" or "open" on the full list with the class "folder".
     HRESULT OpenInShell(CMINVOKECOMMANDINFO* info, const char* verb);
 

@@ -1,9 +1,9 @@
 #include "reader/ReadMenu.h"
 
+#include "module/Resources.h"
 #include "platform/shell/DropFiles.h"
 #include "platform/system/Drives.h"
 #include "platform/ui/Menu.h"
-#include "platform/ui/Strings.h"
 
 #include <vector>
 
@@ -18,7 +18,7 @@ constexpr UINT kIdsUsed = 2;
 // "Add to %s" with the product's name in place of "%s".
 std::string MenuText()
 {
-    std::string text = platform::ui::LoadString(CReadMenu::kMenuTextId);
+    std::string text = LoadString(CReadMenu::kMenuTextId);
     const auto marker = text.find("%s");
     if (marker != std::string::npos)
         text.replace(marker, 2, kProductName);
@@ -27,7 +27,7 @@ std::string MenuText()
 
 QString BitmapPath(UINT id)
 {
-    return QStringLiteral(":/images/%1.png").arg(id);
+    return QStringLiteral(":/pellidor/images/%1.png").arg(id);
 }
 
 } // namespace

@@ -51,8 +51,8 @@ CReadProgressDialog::CReadProgressDialog(std::string root, QWidget* owner)
     setWindowIcon(ModuleIcon());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    ui_->bitmap1012->setPixmap(QPixmap(QStringLiteral(":/images/%1.png").arg(kBitmapId)));
-    animation_ = new QMovie(QStringLiteral(":/images/%1.gif").arg(kAnimationId), QByteArray(), this);
+    ui_->bitmap1012->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/%1.png").arg(kBitmapId)));
+    animation_ = new QMovie(QStringLiteral(":/pellidor/images/%1.gif").arg(kAnimationId), QByteArray(), this);
     ui_->id1000->setMovie(animation_);
     ui_->id1000->setAttribute(Qt::WA_TranslucentBackground);
 

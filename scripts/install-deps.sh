@@ -12,6 +12,8 @@ packages=(
   xdotool
   # FAT and ext4 images for the loop-mounted volume tests
   dosfstools e2fsprogs
+  python3 clang-format git
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace pellidor {
@@ -68,34 +69,30 @@ void CSearchThread::SearchShelfFolder(CShelfFolder& folder)
     for (int i = 0; i < folder.GetChildCount(); ++i) {
         CCatItem* child = folder.GetChild(i);
         if (auto* catalog = dynamic_cast<CShelfItem*>(child)) {
-            searchedLists_.clear();
             // After a stop the catalog is only entered and left, unopened.
             std::optional<CatalogReadScope> keepOpen;
-            if (!owner_->IsStopRequested())
+            walkGuard_ = CListWalkGuard();
+            if (!owner_->IsStopRequested()) {
                 keepOpen.emplace(catalog->CatalogPath());
-            SearchCatalogFolder(*catalog, std::string());
+                walkGuard_ = CListWalkGuard::ForCatalog(catalog->CatalogPath());
+            }
+            SearchCatalogFolder(*catalog, std::string(), walkGuard_.Enter(catalog->Size()));
         } else if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(child); shelfFolder && criteria_.IncludeSubfolders)
             SearchShelfFolder(*shelfFolder);
     }
 }
 
-bool CSearchThread::IsNewList(DWORD listOffset)
-{
-    // Folders without a list all say so with the same value.
-    return listOffset == kNoList || searchedLists_.insert(listOffset).second;
-}
-
 // Every match of a folder is delivered before any match in its sub-folders,
 // and sub-folders are searched in catalog order.
-void CSearchThread::SearchCatalogFolder(CCatFolder& folder, const std::string& path)
+void CSearchThread::SearchCatalogFolder(CCatFolder& folder, const std::string& path, bool hasList)
 {
     if (owner_->IsStopRequested())
         return;
     owner_->SetPathText(path);
-    if (folder.LoadChildren(false)) {
+    if (hasList && folder.LoadChildren(false)) {
         // Borrowed from the folder's list, which holds them until the
-        // release below.
-        std::vector<CCatFolder*> subFolders;
+        // release below; each with whether its list is to be read.
+        std::vector<std::pair<CCatFolder*, bool>> subFolders;
         for (int i = 0; i < folder.GetChildCount(); ++i) {
             CCatItem* child = folder.GetChild(i);
             if (owner_->MatchesCriteria(criteria_, *child)) {
@@ -106,14 +103,13 @@ void CSearchThread::SearchCatalogFolder(CCatFolder& folder, const std::string& p
                 owner_->AddResult(*child);
             }
             if (child->IsFolder()) {
-                auto* subFolder = dynamic_cast<CCatFolder*>(child);
-                if (subFolder != nullptr && IsNewList(subFolder->Size()))
-                    subFolders.push_back(subFolder);
+                if (auto* subFolder = dynamic_cast<CCatFolder*>(child))
+                    subFolders.emplace_back(subFolder, walkGuard_.Enter(subFolder->Size()));
             }
         }
-        for (CCatFolder* subFolder : subFolders) {
+        for (const auto& [subFolder, subHasList] : subFolders) {
             const std::string name = subFolder->GetName();
-            SearchCatalogFolder(*subFolder, path.empty() ? name : path + '\\' + name);
+            SearchCatalogFolder(*subFolder, path.empty() ? name : path + '\\' + name, subHasList);
         }
     }
     folder.ReleaseChildren();

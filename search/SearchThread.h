@@ -9,12 +9,12 @@
 // done, so a catalog walk needs O(depth) objects plus what the owner keeps
 // (and the offset of each list it has searched in the current catalog).
 
+#include "catalog/ListWalkGuard.h"
 #include "search/SearchCriteria.h"
 
 #include <QThread>
 
 #include <string>
-#include <unordered_set>
 
 namespace pellidor {
 
@@ -50,18 +50,16 @@ protected:
 
 private:
     void SearchShelfFolder(CShelfFolder& folder);
-    void SearchCatalogFolder(CCatFolder& folder, const std::string& path);
-    bool IsNewList(DWORD listOffset);
+    // `hasList` false: the folder is entered and left without reading a
+    // list (it has none, or the walk has met its list before).
+    void SearchCatalogFolder(CCatFolder& folder, const std::string& path, bool hasList);
 
     // Set by Setup before the thread starts; then read by the worker only.
     ISearchOwner* owner_ = nullptr;
     SearchCriteria criteria_;
-    // The lists of the current catalog already searched, by offset (worker
-    // only). A sound catalog gives every folder its own list; a damaged one
-    // that links a folder back to a list on its path would otherwise send
-    // the walk round for ever, and lists shared many times over would make
-    // it exponential.
-    std::unordered_set<DWORD> searchedLists_;
+    // The lists of the current catalog met so far (worker only): each is
+    // searched once, whatever a damaged catalog links where.
+    CListWalkGuard walkGuard_;
 };
 
 } // namespace pellidor

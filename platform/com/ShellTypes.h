@@ -78,11 +78,13 @@ struct CMINVOKECOMMANDINFO {
     DWORD dwHotKey = 0;
     void* hIcon = nullptr;
 };
-constexpr const char* MAKEINTRESOURCEA(UINT id)
+// Not constexpr: a reinterpret_cast is never a constant expression, and
+// clang refuses such a constexpr function.
+inline const char* MAKEINTRESOURCEA(UINT id)
 {
     return reinterpret_cast<const char*>(static_cast<UINT_PTR>(id));
 }
-constexpr bool IS_INTRESOURCE(const char* verb)
+inline bool IS_INTRESOURCE(const char* verb)
 {
     return (reinterpret_cast<UINT_PTR>(verb) >> 16) == 0;
 }

@@ -8,40 +8,10 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
 
 namespace pellidor::test {
 namespace {
-
-// A version-1 catalog as older writers made it: the 424-byte header, an
-// empty icon block, and a root list with one file.
-std::string Version1Catalog()
-{
-    std::string bytes(424, '\0');
-    bytes[0] = 'P';
-    bytes[1] = 'D';
-    bytes[2] = 1;
-    bytes[3] = 7; // reserved, must read as 0
-    const auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    put32(12, 424);
-    put32(16, 0xCAFEF00D);
-    put32(20, 900000000);
-    std::memcpy(&bytes[48], "OLDLABEL", 8);
-    std::memcpy(&bytes[60], "TWELVECHARSX", 12); // fills its field, no NUL
-    std::memcpy(&bytes[72], "FAT", 3);
-    std::memcpy(&bytes[81], "old content", 11);
-    bytes.append(16, '\0'); // four empty image records
-    put32(8, static_cast<std::uint32_t>(bytes.size()));
-    bytes.append("\x01\x00\x00\x00", 4);
-    std::string entry(20, '\0');
-    entry[16] = 42;
-    bytes += entry + '\x05' + "a.txt";
-    return bytes;
-}
 
 using CatFileReadTest = CatalogTest;
 

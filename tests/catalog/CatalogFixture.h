@@ -57,6 +57,10 @@ std::uint32_t U32At(const std::string& bytes, std::size_t at);
 // past the end.
 RawList ParseList(const std::string& bytes, std::uint32_t offset);
 
+// A version-1 catalog as older writers made it: the 424-byte header, an
+// empty icon block, and a root list with one file.
+std::string Version1Catalog();
+
 class CatalogTest : public testing::Test {
 protected:
     void SetUp() override;

@@ -6,8 +6,10 @@
 // than the file could hold.
 
 #include "catalog/CatFile.h"
+#include "catalog/ListWalkGuard.h"
 #include "platform/ui/Icon.h"
 #include "tests/catalog/CatalogFixture.h"
+#include "tests/items/ShelfTestCatalogs.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -16,7 +18,6 @@
 #include <cstring>
 #include <functional>
 #include <random>
-#include <set>
 
 namespace pellidor::test {
 namespace {
@@ -118,9 +119,12 @@ TEST_F(CorruptCatalogTest, BrokenCatalogsGiveTheirExactOutcome)
             {true, -1, false, true, themed}},
         {"root count 0", [](std::string& b, std::uint32_t root) { Put32(b, root, 0); },
             {true, -1, false, true, themed}},
-        {"root count 2^32-1", [](std::string& b, std::uint32_t root) { Put32(b, root, 0xFFFFFFFF); },
-            {true, 5, true, true, themed}},
-        {"root count 2^31", [](std::string& b, std::uint32_t root) { Put32(b, root, 0x80000000); },
+        // The count is signed: these two are negative and hold no entries.
+        {"root count -1", [](std::string& b, std::uint32_t root) { Put32(b, root, 0xFFFFFFFF); },
+            {true, -1, false, true, themed}},
+        {"root count -2^31", [](std::string& b, std::uint32_t root) { Put32(b, root, 0x80000000); },
+            {true, -1, false, true, themed}},
+        {"root count 2^31-1", [](std::string& b, std::uint32_t root) { Put32(b, root, 0x7FFFFFFF); },
             {true, 5, true, true, themed}},
         {"root count 6 of 5", [](std::string& b, std::uint32_t root) { Put32(b, root, 6); },
             {true, 5, true, true, themed}},
@@ -185,6 +189,65 @@ TEST_F(CorruptCatalogTest, FoldersPointingInACircleStillReadOneListAtATime)
     }
 }
 
+// A list's Count is a signed 32-bit number: a negative one holds no
+// entries. Reading it as a huge unsigned count would parse the lists that
+// follow it as its entries.
+TEST_F(CorruptCatalogTest, NegativeCountReadsAsAnEmptyListNotAsTheListsAfterIt)
+{
+    for (const DWORD count : {0x80000000u, 0xFFFFFFFFu, 0xFFFFFFF0u}) {
+        const std::string path = WriteCatalog(TestPath("signed.pld"), TestVolume{},
+            {CountedFolder("Negative", {File("one"), File("two")}, count), Folder("After", {File("three")}),
+                File("top")});
+        const auto root = ReadList(path, kRootList);
+        ASSERT_EQ(root.size(), 3u);
+        {
+            CCatFile file;
+            file.SetPath(path);
+            CatRecord record;
+            EXPECT_FALSE(file.ReadFirst(root[0].Size, &record)) << std::hex << count;
+            EXPECT_FALSE(file.ListDamaged()) << std::hex << count;
+            EXPECT_FALSE(file.ReadNext(&record));
+        }
+        EXPECT_EQ(ReadList(path, root[1].Size).size(), 1u); // the list after it is whole
+    }
+}
+
+// A walk with the guard reads each list once, however the folders of a
+// damaged catalog point back: at the list that holds them, at an
+// ancestor's, at the root list by its offset or as "the root list" (-1).
+TEST_F(CorruptCatalogTest, AGuardedWalkReadsEachListOnce)
+{
+    auto cases = LinkedBackCatalogs();
+    cases.push_back({"RootAsMinusOne", {File("top.txt"), Folder("Docs", {File("a.doc"), LinkedFolder("Up", 1)})}});
+    for (const auto& c : cases) {
+        const std::string path = TestPath(std::string(c.name) + ".pld");
+        std::string bytes = CatalogWriter().Build(TestVolume{}, c.root);
+        if (std::string(c.name) == "RootAsMinusOne")
+            Put32(bytes, bytes.find("\x02Up") - 4, kRootList);
+        WriteFile(path, bytes);
+        std::size_t lists = 1; // the root's
+        for (const auto& walked : WalkOnce(c.root))
+            lists += (walked.entry->attributes & kAttrDirectory) != 0 && walked.entry->linkBack < 0 ? 1 : 0;
+
+        CListWalkGuard guard = CListWalkGuard::ForCatalog(path);
+        std::vector<DWORD> pending{kRootList};
+        std::size_t read = 0;
+        while (!pending.empty()) {
+            const DWORD offset = pending.back();
+            pending.pop_back();
+            if (!guard.Enter(offset))
+                continue;
+            ++read;
+            for (const CatRecord& record : ReadList(path, offset)) {
+                if (record.IsFolder())
+                    pending.push_back(record.Size);
+            }
+        }
+        EXPECT_EQ(read, lists) << c.name;
+        EXPECT_EQ(guard.ListsEntered(), lists) << c.name;
+    }
+}
+
 // Reads everything reachable, as a browser or the search would, following
 // each list once; checks what a reader may never do.
 void ReadEverything(const std::string& path, std::size_t fileSize)
@@ -204,12 +267,12 @@ void ReadEverything(const std::string& path, std::size_t fileSize)
         platform::ui::DestroyIcon(large);
         platform::ui::DestroyIcon(small);
     }
-    std::set<DWORD> seen;
+    CListWalkGuard guard = CListWalkGuard::ForCatalog(path);
     std::vector<DWORD> pending{kRootList};
-    while (!pending.empty() && seen.size() < 64) {
+    while (!pending.empty() && guard.ListsEntered() < 64) {
         const DWORD offset = pending.back();
         pending.pop_back();
-        if (!seen.insert(offset).second)
+        if (!guard.Enter(offset))
             continue;
         CCatFile file;
         file.SetPath(path);
@@ -219,7 +282,7 @@ void ReadEverything(const std::string& path, std::size_t fileSize)
             ++count;
             ASSERT_LE(count * 21, fileSize) << "more entries than the file holds";
             ASSERT_LT(std::strlen(record.Name), 256u);
-            if (record.IsFolder() && record.Size != kNoList)
+            if (record.IsFolder())
                 pending.push_back(record.Size);
         }
     }

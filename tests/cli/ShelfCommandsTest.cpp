@@ -1,5 +1,6 @@
 // The shelf's commands, run as a user runs them, without a terminal.
 
+#include "catalog/CatFile.h"
 #include "items/ShelfItem.h"
 #include "tests/items/ShelfTestCatalogs.h"
 
@@ -10,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace pellidor;
@@ -123,6 +125,65 @@ TEST_F(ShelfCommandsTest, ExportIsTheFileTheExportCommandWrites)
     ExpectOneLineError(Pellidor({"export", "Holiday", TestRoot() + "/no/such/dir.txt"}), "invalid path");
 }
 
+TEST_F(ShelfCommandsTest, ExportOfALockedCatalogFailsInOneLineAndLeavesNoFile)
+{
+    const std::string out = TestPath("out.txt");
+    {
+        CCatFile writer; // as while a new name is written into the header
+        ASSERT_TRUE(writer.Open(holiday, CCatFile::OpenMode::Update));
+        ExpectOneLineError(Pellidor({"export", holiday, out}), "sharing violation occurred while accessing " + holiday);
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_EQ(Pellidor({"export", holiday, out}).status, 0);
+}
+
+// Damaged catalogs whose folders lead back to a list on their own path:
+// every command that walks a catalog's lists ends, each entry once.
+class LinkedBackCommandsTest : public ShelfCommandsTest, public testing::WithParamInterface<LinkedBackCatalog> { };
+
+TEST_P(LinkedBackCommandsTest, ExportAndDumpEnd)
+{
+    const std::string catalog = WriteCatalog(catDir + "/linked.pld", TestVolume{}, GetParam().root);
+    std::size_t files = 0;
+    std::size_t lists = 1;
+    for (const auto& walked : WalkOnce(GetParam().root)) {
+        const bool folder = (walked.entry->attributes & kAttrDirectory) != 0;
+        files += folder ? 0 : 1;
+        lists += folder && walked.entry->linkBack < 0 ? 1 : 0;
+    }
+    const std::string out = TestPath("out.txt");
+    const Outcome exported = Pellidor({"export", catalog, out});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(SplitLines(ReadFile(out)).size(), 1 + files);
+
+    const Outcome dumped = Pellidor({"dump", "--json", catalog});
+    EXPECT_EQ(dumped.status, 3);
+    const QJsonObject dump = QJsonDocument::fromJson(QByteArray::fromStdString(dumped.out)).object();
+    EXPECT_EQ(dump[QStringLiteral("lists")].toArray().size(), static_cast<qsizetype>(lists));
+    const QJsonArray problems = dump[QStringLiteral("problems")].toArray();
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [](const QJsonValue& problem) {
+        return problem.toString().endsWith(QStringLiteral(" is already shown"));
+    })) << dumped.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, LinkedBackCommandsTest, testing::ValuesIn(LinkedBackCatalogs()),
+    [](const testing::TestParamInfo<LinkedBackCatalog>& tested) { return std::string(tested.param.name); });
+
+// A list whose Count reads as negative shows no entries, not names parsed
+// from the lists stored after it.
+TEST_F(ShelfCommandsTest, LsOfAListWithANegativeCountShowsNoEntries)
+{
+    const std::string catalog = WriteCatalog(catDir + "/signed.pld", TestVolume{},
+        {CountedFolder("Negative", {File("one.txt"), File("two.txt")}, 0x80000000u),
+            Folder("After", {File("three.txt")}), File("top.txt")});
+    const Outcome root = Pellidor({"ls", catalog});
+    ASSERT_EQ(root.status, 0) << root.err;
+    EXPECT_EQ(SplitLines(root.out).size(), 4u);
+    const Outcome negative = Pellidor({"ls", catalog, "Negative"});
+    ASSERT_EQ(negative.status, 0) << negative.err;
+    EXPECT_EQ(SplitLines(negative.out), std::vector<std::string>{"Name\tTotal Size\tType\tDate\tAttribute"});
+}
+
 TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
 {
     Outcome run = Pellidor({"info", "Holiday", "--name", "Summer", "--content", "Beach"});
@@ -136,6 +197,29 @@ TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].toObject()[QStringLiteral("Path")].toString().toStdString(), holiday);
     EXPECT_EQ(rows[0].toObject()[QStringLiteral("Total Bytes")].toString(), QStringLiteral("1073741825"));
+}
+
+TEST_F(ShelfCommandsTest, TabsAndLineEndsInNamesAndTextsStayOnTheirLineAsFindShowsThem)
+{
+    TestVolume volume;
+    volume.userName = "Odd";
+    volume.content = "two\nlines";
+    WriteCatalog(catDir + "/odd.pld", volume, {File("tab\there.txt", 1), File("line\nend.txt", 2)});
+    Outcome run = Pellidor({"ls", "Odd"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[1].substr(0, lines[1].find('\t')), "line\\nend.txt");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "tab\\there.txt");
+
+    run = Pellidor({"info", "Odd"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\nContent\ttwo\\nlines\n"), std::string::npos) << run.out;
+    EXPECT_EQ(SplitLines(run.out).size(), 12u);
+
+    run = Pellidor({"shelf"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\ttwo\\nlines\n"), std::string::npos) << run.out;
 }
 
 TEST_F(ShelfCommandsTest, NameOfSeveralCatalogsIsAnErrorListingThem)

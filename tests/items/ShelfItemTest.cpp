@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+
+#include <sys/resource.h>
 
 using namespace pellidor;
 using namespace pellidor::test;
@@ -149,9 +152,9 @@ TEST_F(ShelfItemTest, ExportOfAnEmptyVolumeIsTheHeaderLineAlone)
 {
     const auto item = Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, {}));
     const std::string out = TestPath("out.txt");
-    DWORD error = 99;
+    FileError error{99, "stale"};
     EXPECT_TRUE(item->ExportToFile(out, &error));
-    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(error.code, 0u);
     EXPECT_EQ(ReadFile(out), header);
 }
 
@@ -192,6 +195,128 @@ TEST_F(ShelfItemTest, ExportCommandWritesTheChosenFileAndReportsFileErrors)
     EXPECT_EQ(boxes.size(), 1u);
 }
 
+// A catalog that cannot be opened (held by a writer, or not a catalog) fails
+// the export, says which file and why, and leaves no output behind.
+TEST_F(ShelfItemTest, ExportOfACatalogThatCannotBeOpenedFailsAndLeavesNoFile)
+{
+    const std::string catalog = WriteCatalog(TestPath("c.pld"), TestVolume{}, {File("a", 1)});
+    const auto item = Item(catalog);
+    const std::string out = TestPath("out.txt");
+    CShelfItem::SetSaveFileChooser([&](HWND) { return std::optional<std::string>(out); });
+    {
+        CCatFile writer; // as while a new name is written into the header
+        ASSERT_TRUE(writer.Open(catalog, CCatFile::OpenMode::Update));
+        FileError error;
+        EXPECT_FALSE(item->ExportToFile(out, &error));
+        EXPECT_EQ(error.code, platform::system::ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(error.path, catalog);
+        EXPECT_FALSE(fs::exists(out));
+
+        CMINVOKECOMMANDINFO info;
+        EXPECT_EQ(item->OnExport(&info), S_OK);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], "Pellidor: A sharing violation occurred while accessing " + catalog + ".");
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_TRUE(item->ExportToFile(out, nullptr)); // free again
+
+    const std::string junk = TestPath("junk.pld");
+    WriteFile(junk, "not a catalog");
+    fs::remove(out);
+    FileError error;
+    EXPECT_FALSE(Item(junk)->ExportToFile(out, &error));
+    EXPECT_EQ(error.code, platform::system::ERROR_INVALID_DATA);
+    EXPECT_EQ(error.path, junk);
+    EXPECT_FALSE(fs::exists(out));
+}
+
+// Lowers this process's file-size limit while it lives, so that writes past
+// it fail as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        set_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedSignal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool IsSet() const { return set_; }
+
+private:
+    rlimit saved_{};
+    void (*savedSignal_)(int) = nullptr;
+    bool set_ = false;
+};
+
+TEST_F(ShelfItemTest, ExportThatCannotBeWrittenWholeLeavesNoFile)
+{
+    // About 200 KB of lines, written in 64 KB parts: the limit stops the
+    // first part half way, long before the walk is over.
+    std::vector<TestEntry> files;
+    for (int i = 0; i < 3000; ++i)
+        files.push_back(File("file" + std::to_string(i) + ".txt", static_cast<DWORD>(i)));
+    const auto item = Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, files));
+    const std::string out = TestPath("out.txt");
+    FileError error;
+    {
+        FileSizeLimit limit(20000);
+        ASSERT_TRUE(limit.IsSet());
+        EXPECT_FALSE(item->ExportToFile(out, &error));
+    }
+    EXPECT_EQ(error.code, platform::system::ERROR_DISK_FULL);
+    EXPECT_EQ(error.path, out);
+    EXPECT_FALSE(fs::exists(out));
+}
+
+// Catalogs whose folders lead back to a list on their own path: export and
+// statistics end, each entry met exactly once.
+class LinkedBackTest : public ShelfItemTest, public testing::WithParamInterface<LinkedBackCatalog> { };
+
+TEST_P(LinkedBackTest, ExportEndsWithEveryFileExactlyOnce)
+{
+    const auto item = Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, GetParam().root));
+    std::string expected = header;
+    for (const auto& [folder, entry] : WalkOnce(GetParam().root)) {
+        if ((entry->attributes & kAttrDirectory) == 0)
+            expected += Line(entry->name, std::to_string(entry->size), folder);
+    }
+    const std::string out = TestPath("out.txt");
+    EXPECT_TRUE(item->ExportToFile(out, nullptr));
+    EXPECT_EQ(ReadFile(out), expected);
+}
+
+TEST_P(LinkedBackTest, StatisticsCountEveryEntryOnce)
+{
+    ItemStatistics expected;
+    expected.Catalogs = 1;
+    for (const auto& walked : WalkOnce(GetParam().root)) {
+        if ((walked.entry->attributes & kAttrDirectory) != 0) {
+            ++expected.Folders;
+        } else {
+            ++expected.Files;
+            expected.TotalSize += walked.entry->size;
+        }
+    }
+    ItemStatistics statistics;
+    Item(WriteCatalog(TestPath("c.pld"), TestVolume{}, GetParam().root))->AddToStatistics(statistics);
+    EXPECT_EQ(statistics.Catalogs, expected.Catalogs);
+    EXPECT_EQ(statistics.Folders, expected.Folders);
+    EXPECT_EQ(statistics.Files, expected.Files);
+    EXPECT_EQ(statistics.TotalSize, expected.TotalSize);
+    EXPECT_EQ(statistics.ShelfFolders, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, LinkedBackTest, testing::ValuesIn(LinkedBackCatalogs()),
+    [](const testing::TestParamInfo<LinkedBackCatalog>& tested) { return std::string(tested.param.name); });
+
 TEST(ExportFileErrorTest, EachCauseHasItsFileErrorString)
 {
     namespace sys = platform::system;
@@ -202,13 +327,6 @@ TEST(ExportFileErrorTest, EachCauseHasItsFileErrorString)
     for (const auto& [error, id] : cases)
         EXPECT_EQ(FileErrorStringId(error), id) << error;
     EXPECT_EQ(FileErrorText(sys::ERROR_DISK_FULL, "/x/out.txt"), "Disk full while accessing /x/out.txt.");
-}
-
-TEST(ExportFileErrorTest, SaveAsFilterBecomesTheDialogsNameFilters)
-{
-    EXPECT_EQ(QtFileFilters("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
-        (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}));
-    EXPECT_EQ(QtFileFilters("Lists|*.txt;*.csv||"), QStringList{QStringLiteral("Lists (*.txt *.csv)")});
 }
 
 TEST_F(ShelfItemTest, SetInformationStoresNameAndContentAndAnnouncesIt)

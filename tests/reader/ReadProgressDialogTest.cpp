@@ -8,6 +8,7 @@
 #include "pages/PathLine.h"
 #include "platform/com/ShellTypes.h"
 #include "platform/ui/Messages.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -8,6 +8,8 @@
 #include "platform/system/Errors.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
+#include "tests/support/CatalogDirectory.h"
+#include "tests/items/ShelfTestCatalogs.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -499,6 +501,27 @@ TEST_F(SearchWalkTest, AFolderLinkedBackToItsParentsListEndsTheWalk)
     EXPECT_EQ(Sorted(owner.names), Sorted({"alpha_dir", "beta_dir", "hit_alpha.txt"}));
 }
 
+// Catalogs whose folders lead back to a list on their own path, the root
+// list among them: every entry is searched and delivered exactly once.
+class SearchLinkedBackTest : public SearchWalkTest, public testing::WithParamInterface<test::LinkedBackCatalog> { };
+
+TEST_P(SearchLinkedBackTest, EveryEntryIsSearchedOnce)
+{
+    test::WriteCatalog(catDir_ + "/linked.pld", test::TestVolume{}, GetParam().root);
+    std::vector<std::string> expected;
+    for (const auto& walked : test::WalkOnce(GetParam().root))
+        expected.push_back(walked.entry->name);
+
+    RecordingOwner owner;
+    Search(owner, Criteria("", ShelfRoot()));
+    EXPECT_EQ(owner.ends, 1);
+    EXPECT_EQ(owner.tested, static_cast<int>(expected.size()));
+    EXPECT_EQ(Sorted(owner.names), Sorted(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Damaged, SearchLinkedBackTest, testing::ValuesIn(test::LinkedBackCatalogs()),
+    [](const testing::TestParamInfo<test::LinkedBackCatalog>& tested) { return std::string(tested.param.name); });
+
 // A deep and wide catalog: 3 sub-folders and 3 files in every folder, five
 // levels deep. Holding every loaded folder would keep all 1,455 entries
 // alive; releasing each folder's children when its subtree is done keeps at
@@ -542,6 +565,27 @@ TEST_F(SearchWalkTest, AWalkHoldsOnlyTheFoldersOnItsPath)
         EXPECT_GE(owner.maxLiveObjects - before, 2 * kWidth * kDepth);
     }
     EXPECT_EQ(ModuleLockCount(), before);
+}
+
+TEST(SearchCriteriaLookIn, CopiesShareTheStartFolderAndTheLastOneReleasesIt)
+{
+    const auto folder = platform::com::MakeCom<CShelfFolder>();
+    {
+        SearchCriteria criteria;
+        criteria.LookIn = folder;
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+        SearchCriteria copy = criteria;
+        EXPECT_EQ(copy.LookIn.Get(), folder.Get());
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        SearchCriteria moved = std::move(copy);
+        EXPECT_FALSE(copy.LookIn);
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        criteria = moved;
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        moved.LookIn.Reset();
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+    }
+    EXPECT_EQ(folder->ReferenceCount(), 1u);
 }
 
 } // namespace

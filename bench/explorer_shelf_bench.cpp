@@ -2,7 +2,7 @@
 // through the registry Setup's steps wrote, lists a catalog directory of
 // 250 to 2,000 catalogs.
 //
-//   shelf_bench BIN_DIR [RUNS]
+//   explorer_shelf_bench BIN_DIR [RUNS]
 //
 // One catalog is read from a small tree with `pellidor read`, then copied
 // under as many names as needed. Timed: the shelf's node under My Computer
@@ -76,7 +76,7 @@ double TimeOpen(host::explorer::ExplorerWindow& window, int count)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fputs("usage: shelf_bench BIN_DIR [RUNS]\n", stderr);
+        std::fputs("usage: explorer_shelf_bench BIN_DIR [RUNS]\n", stderr);
         return 2;
     }
     const std::string binDir = argv[1];
@@ -93,8 +93,8 @@ int main(int argc, char** argv)
     installer.State().catalogDirectory = root + "/catalogs";
     installer.State().iconInMyComputer = true;
     if (!installer.Install()) {
-        std::fprintf(
-            stderr, "shelf_bench: %s: %s\n", installer.State().actionText.c_str(), installer.State().errorText.c_str());
+        std::fprintf(stderr, "explorer_shelf_bench: %s: %s\n", installer.State().actionText.c_str(),
+            installer.State().errorText.c_str());
         return 1;
     }
     const QString volume = QString::fromStdString(root + "/volume");
