@@ -1,11 +1,21 @@
 // The library's exports, with C linkage and default visibility; everything
 // else in Pellidor.so stays hidden.
 
+#include "items/PropertySheetUi.h"
 #include "module/ClassObjects.h"
+#include "pages/ItemPropertySheet.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Wired while the library loads, before any object exists: the items'
+// Properties commands show the library's property sheets.
+const bool g_propertySheetsWired = (pellidor::SetPropertySheetUi(&pellidor::ItemPropertySheetUi()), true);
+
+} // namespace
 
 PELLIDOR_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
