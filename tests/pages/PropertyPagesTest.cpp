@@ -4,6 +4,7 @@
 #include "catalog/CatFile.h"
 #include "items/ShelfItem.h"
 #include "items/TextHelpers.h"
+#include "module/ChangeNotify.h"
 #include "pages/CatalogInfoDialog.h"
 #include "pages/DialogControls.h"
 #include "pages/ItemPage.h"
@@ -12,6 +13,7 @@
 #include "platform/shell/ChangeNotify.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/PropertySheet.h"
 #include "tests/items/ShelfTestCatalogs.h"
 
@@ -21,8 +23,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTest>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -284,6 +289,40 @@ TEST_F(SettingsTest, ConfirmedTextsAreStoredShownAndAnnounced)
     EXPECT_EQ(StoredName(), "Renamed");
     EXPECT_GE(notifications, 1);
     EXPECT_TRUE(boxes.empty());
+}
+
+// A shelf view of another process is a window titled "#CatView#" there; the
+// helper prints "message NAME" for each change message such a window gets.
+TEST_F(SettingsTest, ConfirmedTextsReachTheViewsOfAnotherProcess)
+{
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
+        GTEST_SKIP() << "no session bus (DBUS_SESSION_BUS_ADDRESS unset); run under dbus-run-session";
+    ASSERT_TRUE(platform::ui::ListenForBroadcasts());
+    QProcess helper;
+    helper.start(QString::fromStdString(BinDirectory() + "/pellidor_platform_helper"),
+        {QStringLiteral("windows"), QStringLiteral("shelf||#CatView#"), QStringLiteral("sentinel||#Sentinel#")});
+    QByteArray output;
+    const auto read = [&](const char* wanted) {
+        return QTest::qWaitFor(
+                   [&] {
+                       output += helper.readAllStandardOutput();
+                       return output.contains(wanted) || helper.state() == QProcess::NotRunning;
+                   },
+                   30000)
+            && output.contains(wanted);
+    };
+    ASSERT_TRUE(read("ready\n")) << output.toStdString();
+
+    auto catalog = Catalog({}, {File("a", 1)});
+    RunSettings(*catalog, [](CCatalogInfoDialog& dialog) { Enter(dialog, "Renamed", ""); });
+    // The sentinel goes out after the change, so once it has arrived the
+    // change message has had its chance.
+    platform::ui::BroadcastRegisteredMessage(kChangeMessageName, "#Sentinel#");
+    ASSERT_TRUE(read("message sentinel\n")) << output.toStdString();
+    helper.closeWriteChannel();
+    EXPECT_TRUE(helper.waitForFinished(30000));
+    EXPECT_EQ(output.count("message shelf\n"), 1) << output.toStdString();
+    EXPECT_EQ(StoredName(), "Renamed");
 }
 
 TEST_F(SettingsTest, NamelessCatalogStartsWithNoNameAndStoresItWhenConfirmed)
