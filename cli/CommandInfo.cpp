@@ -4,6 +4,7 @@
 // property pages show; with options, a new name and content first.
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/ShelfSupport.h"
 
 #include "items/TextHelpers.h"
@@ -54,22 +55,23 @@ int RunInfo(const Arguments& arguments)
     const std::string fileSizeText = catalog->CatalogFileSize(&fileSize) ? std::to_string(fileSize) : std::string();
     char serial[16];
     std::snprintf(serial, sizeof serial, "%08X", catalog->VolumeSerial());
-    const std::vector<std::string> headings
-        = {"Name", "Original", "File System", "Serial", "Type", "Total Size", "Free Space", "Total Bytes", "Free Bytes",
-            "Date", "Content", "Path", "File Bytes", "Files", "Folders", "Files Bytes"};
-    const std::vector<std::string> row = {catalog->GetName(), catalog->CatalogVolumeLabel(), catalog->FileSystemName(),
-        serial, catalog->DriveTypeText(), catalog->GetColumnText(kShelfColumnTotalSize, false),
+    const Row headings = {"Name", "Original", "File System", "Serial", "Type", "Total Size", "Free Space",
+        "Total Bytes", "Free Bytes", "Date", "Content", "Path", "File Bytes", "Files", "Folders", "Files Bytes"};
+    const Row row = {catalog->GetName(), catalog->CatalogVolumeLabel(), catalog->FileSystemName(), serial,
+        catalog->DriveTypeText(), catalog->GetColumnText(kShelfColumnTotalSize, false),
         catalog->GetColumnText(kShelfColumnFreeSpace, false), std::to_string(catalog->TotalBytes()),
         std::to_string(catalog->FreeBytes()), catalog->GetColumnText(kShelfColumnDate, false),
         catalog->CatalogContent(), path, fileSizeText, std::to_string(statistics.Files),
         std::to_string(statistics.Folders), std::to_string(statistics.TotalSize)};
+    bool written = true;
     if (json) {
-        PrintTable(headings, {row}, true);
-        return 0;
+        written = PrintTable(headings, {row}, true);
+    } else {
+        // One fact a line: its heading, then its value.
+        for (std::size_t i = 0; i < headings.size(); ++i)
+            written = std::fputs(TsvLine({headings[i], row[i]}).c_str(), stdout) >= 0 && written;
     }
-    for (std::size_t i = 0; i < headings.size(); ++i)
-        std::printf("%s\t%s\n", headings[i].c_str(), row[i].c_str());
-    return 0;
+    return written ? 0 : Fail("cannot write the catalog's facts");
 }
 
 } // namespace pellidor::cli

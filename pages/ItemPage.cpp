@@ -40,7 +40,9 @@ QPixmap TakeIconPixmap(HICON icon)
     return owned != nullptr ? QPixmap::fromImage(owned->ToImage()) : QPixmap();
 }
 
-CItemPage::CItemPage(const QString& caption) : PropertyPage(caption), checked_(QStringLiteral(":/images/1027.png"))
+CItemPage::CItemPage(const QString& caption)
+    : PropertyPage(caption)
+    , checked_(QStringLiteral(":/pellidor/images/1027.png"))
 {
 }
 

@@ -3,6 +3,7 @@
 #include "items/CatItem.h"
 #include "items/Images.h"
 #include "items/TextHelpers.h"
+#include "module/Resources.h"
 #include "platform/ui/Strings.h"
 #include "ui_PageFolder.h"
 
@@ -26,8 +27,8 @@ CPageFolder::CPageFolder(CCatItem& folder)
     SetText(1015, folder.GetFolderText());
     SetText(1016, ByteText(statistics.TotalSize));
     SetText(1024,
-        platform::ui::FormatInserts(platform::ui::LoadString(kFolderContentString),
-            {std::to_string(statistics.Files), std::to_string(statistics.Folders)}));
+        platform::ui::FormatInserts(
+            LoadString(kFolderContentString), {std::to_string(statistics.Files), std::to_string(statistics.Folders)}));
     SetText(1018, FormatDateText(folder.CreationTime()));
     SetAttributes(folder.Attributes());
     HICON large = nullptr;

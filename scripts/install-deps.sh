@@ -12,6 +12,7 @@ packages=(
   xdotool
   # FAT and ext4 images for the loop-mounted volume tests
   dosfstools e2fsprogs
+  python3 clang-format git
 )
 
 missing=()

@@ -153,10 +153,10 @@ TEST_F(PropertyPagesTest, ReadOnlyHiddenFileShowsItsBoxesFiguresAndItsVolume)
         EXPECT_EQ(Shown(page, 1018), QString::fromStdString(FormatDateText(1000000000)));
         EXPECT_EQ(Shown(page, 1017), QStringLiteral("N/A"));
         EXPECT_FALSE(Control<QLabel>(&page, 1017)->isEnabled());
-        EXPECT_TRUE(ShowsBitmap(page, kIdReadOnlyBox, ":/images/1027.png"));
-        EXPECT_TRUE(ShowsBitmap(page, kIdHiddenBox, ":/images/1027.png"));
-        EXPECT_TRUE(ShowsBitmap(page, kIdArchiveBox, ":/images/1026.png"));
-        EXPECT_TRUE(ShowsBitmap(page, kIdSystemBox, ":/images/1026.png"));
+        EXPECT_TRUE(ShowsBitmap(page, kIdReadOnlyBox, ":/pellidor/images/1027.png"));
+        EXPECT_TRUE(ShowsBitmap(page, kIdHiddenBox, ":/pellidor/images/1027.png"));
+        EXPECT_TRUE(ShowsBitmap(page, kIdArchiveBox, ":/pellidor/images/1026.png"));
+        EXPECT_TRUE(ShowsBitmap(page, kIdSystemBox, ":/pellidor/images/1026.png"));
         EXPECT_FALSE(Control<QLabel>(&page, kIdPageIcon)->pixmap().isNull());
         // The volume of the file, through a catalog item of its own.
         EXPECT_EQ(Shown(*sheet.Page(1), 1013), QStringLiteral("Holidays"));
