@@ -2,8 +2,10 @@
 // else in Pellidor.so stays hidden.
 
 #include "items/MediumQuery.h"
+#include "items/PropertySheetUi.h"
 #include "module/ClassObjects.h"
 #include "pages/InsertMediumDialog.h"
+#include "pages/ItemPropertySheet.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 
@@ -12,8 +14,10 @@
 namespace {
 
 // Wired while the library loads, before any object exists: the questions
-// the items ask of the user are answered by the library's dialogs.
-const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()), true);
+// the items ask of the user are answered by the library's dialogs, and
+// their Properties commands show the library's property sheets.
+const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()),
+    pellidor::SetPropertySheetUi(&pellidor::ItemPropertySheetUi()), true);
 
 } // namespace
 

@@ -113,10 +113,10 @@ HRESULT CCatFolder::OnOpen(CMINVOKECOMMANDINFO* info)
     return OpenInShell(info, "open");
 }
 
-HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO*)
+HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO* info)
 {
-    // The folder and volume pages come with the property pages.
-    return E_NOTIMPL;
+    // The sheet picks the folder page by IsFolder.
+    return CCatItem::OnProperties(info);
 }
 
 LPITEMIDLIST CCatFolder::GetLastID()
