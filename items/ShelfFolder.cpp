@@ -4,6 +4,7 @@
 #include "items/NewFolderDialog.h"
 #include "items/ShelfItem.h"
 #include "module/ChangeNotify.h"
+#include "namespace/FolderViews.h"
 #include "namespace/IdList.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/FileOperation.h"
@@ -261,8 +262,8 @@ HRESULT CShelfFolder::GetDisplayName(DWORD flags, STRRET* out)
 
 ComPtr<IShellView> CShelfFolder::CreateView(HWND)
 {
-    // The shelf view comes with the views; until then there is none.
-    return nullptr;
+    IFolderViews* views = FolderViews();
+    return views != nullptr ? views->MakeShelfView(*this) : nullptr;
 }
 
 bool CShelfFolder::LoadChildren(bool reload)

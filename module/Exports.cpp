@@ -2,10 +2,20 @@
 // else in Pellidor.so stays hidden.
 
 #include "module/ClassObjects.h"
+#include "namespace/FolderViews.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
+#include "views/FolderViewMaker.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// Wired while the library loads, before any object exists: the folders'
+// views are the library's views.
+const bool g_viewsWired = (pellidor::SetFolderViews(&pellidor::TheFolderViews()), true);
+
+} // namespace
 
 PELLIDOR_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
