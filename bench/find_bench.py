@@ -2,10 +2,11 @@
 """Times `pellidor find` over a shelf of catalogs read from synthetic trees.
 
     find_bench.py PELLIDOR WORKDIR [--entries 1000000] [--catalogs 4] [--runs 5]
-                  [--wide 100000 ...]
+                  [--wide 100000 ...] [--reference OTHER-PELLIDOR] [--shared DIR]
 
 WORKDIR keeps the trees (made with the shared mktree.py, one seed per
-catalog), a private home with its registry, the shelf's catalogs (read with
+catalog, from ../shared/bench beside the checkout unless --shared names
+another folder), a private home with its registry, the shelf's catalogs (read with
 `pellidor read`) and a flat listing of every catalogued path for grep; each is
 made only when missing, so later runs measure warm. For a text that matches
 about 1 % of the names and for one that matches nothing, it times the search
@@ -17,6 +18,10 @@ times are both given, since the machine may be shared. Prints a Markdown table.
 A search holds every child of each folder on its path, so its memory grows
 with the widest folder rather than with the catalogs; --wide also times a
 search over a catalog of one folder of that many files, on a shelf of its own.
+
+--reference runs another build's pellidor over the same shelf for every
+search above and the listing of every entry, and fails unless both outputs
+are byte for byte the same.
 """
 import argparse
 import os
@@ -25,7 +30,8 @@ import subprocess
 import sys
 import time
 
-MKTREE = "/work/shared/bench/mktree.py"
+# The shared benchmark tools, beside the checkout.
+SHARED = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared", "bench"))
 NOTHING = "qzxjqv"
 # Candidates for the text that matches about 1 % of the names.
 CANDIDATES = """report image data backup setup readme config music photo invoice draft
@@ -55,7 +61,8 @@ def prepare(args, env):
     for i in range(args.catalogs):
         tree = os.path.join(trees, "t%d" % (i + 1))
         if not os.path.isdir(tree):
-            subprocess.run([sys.executable, MKTREE, tree, str(per_tree), "--seed", str(i + 1)], check=True)
+            subprocess.run([sys.executable, os.path.join(args.shared, "mktree.py"), tree, str(per_tree), "--seed",
+                            str(i + 1)], check=True)
     subprocess.run([args.pellidor, "catdir", shelf], env=env, check=True, stdout=subprocess.DEVNULL)
     if not any(name.lower().endswith(".pld") for name in os.listdir(shelf)):
         for i in range(args.catalogs):
@@ -131,6 +138,27 @@ def wide_folder(args, count):
     return env, os.path.join(work, "out.txt")
 
 
+def same_output(args, env, texts):
+    """Runs both builds' find for each text over the same shelf and compares
+    their outputs byte for byte; prints the verdict, answers it."""
+    same = True
+    for text in texts:
+        outputs = []
+        for program in (args.pellidor, args.reference):
+            command = [program, "find"] + ([text] if text else [])
+            outputs.append(subprocess.run(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                          check=True).stdout)
+        label = '"%s"' % text if text else "every entry"
+        if outputs[0] == outputs[1]:
+            print("%s: output byte for byte the same as the reference's (%d bytes)" % (label, len(outputs[0])))
+        else:
+            same = False
+            mine, theirs = outputs[0].split(b"\n"), outputs[1].split(b"\n")
+            line = next((i for i, (a, b) in enumerate(zip(mine, theirs)) if a != b), min(len(mine), len(theirs)))
+            print("%s: output differs from the reference's, first at line %d" % (label, line + 1))
+    return same
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("pellidor")
@@ -140,9 +168,13 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--wide", type=int, nargs="*", default=[100000],
                         help="also search a catalog of one folder of this many files (none: skip)")
+    parser.add_argument("--reference", help="another build's pellidor whose output must be the same")
+    parser.add_argument("--shared", default=SHARED, help="the shared benchmark tools (mktree.py)")
     args = parser.parse_args()
     args.pellidor = os.path.abspath(args.pellidor)
     args.work = os.path.abspath(args.work)
+    if args.reference:
+        args.reference = os.path.abspath(args.reference)
     env = environment(args.work)
     listing, names = prepare(args, env)
     word, share = one_percent_text(names)
@@ -159,13 +191,17 @@ def main():
         matches = count_lines(out) - 1
         # grep answers 1 when it counts nothing.
         grep = measure(["grep", "-c", "-i", text, listing], env, out + ".grep", args.runs, ok=(0, 1))
-        print("| %s | %d | %.3f s | %.3f s | %.1f MB | %.3f s | %.3f s | %.1f MB | %.1f |" % (
-            label, matches, find[0], find[1], find[2] / 1024, grep[0], grep[1], grep[2] / 1024, find[0] / grep[0]))
+        # On a small shelf grep ends within the timer's 10 ms: no ratio then.
+        ratio = "%.1f" % (find[0] / grep[0]) if grep[0] > 0 else "n/a"
+        print("| %s | %d | %.3f s | %.3f s | %.1f MB | %.3f s | %.3f s | %.1f MB | %s |" % (
+            label, matches, find[0], find[1], find[2] / 1024, grep[0], grep[1], grep[2] / 1024, ratio))
     for count in args.wide:
         wide_env, wide_out = wide_folder(args, count)
         find = measure([args.pellidor, "find", NOTHING], wide_env, wide_out, args.runs)
         print("\none folder of %d files, \"%s\": %.3f s wall, %.3f s CPU, %.1f MB peak" % (
             count, NOTHING, find[0], find[1], find[2] / 1024))
+    if args.reference and not same_output(args, env, (word, NOTHING, "")):
+        sys.exit(1)
 
 if __name__ == "__main__":
     main()

@@ -2,12 +2,15 @@
 """Times `pellidor read` against find and the shared reference walker.
 
     bench/read_bench.py --pellidor BUILD/bin/pellidor --work DIR [--sizes 100000 1000000] [--runs 5]
+                        [--shared DIR]
 
-For each size: builds the shared synthetic tree (mktree.py, seed 1) under
-DIR once, warms the cache with one run of each program, then runs each
-program --runs times and reports the median wall time, entries per second,
-ratios, and each program's peak resident memory (GNU time). The catalog
-of each `pellidor read` is deleted after its run.
+The shared tools (mktree.py, walk.c) are taken from ../shared/bench beside
+the checkout unless --shared names another folder. For each size: builds
+the shared synthetic tree (mktree.py, seed 1) under DIR once, warms the
+cache with one run of each program, then runs each program --runs times and
+reports the median wall time, entries per second, ratios, and each
+program's peak resident memory (GNU time). The catalog of each `pellidor
+read` is deleted after its run.
 """
 import argparse
 import os
@@ -17,7 +20,8 @@ import subprocess
 import sys
 import time
 
-SHARED = "/work/shared/bench"
+# The shared benchmark tools, beside the checkout.
+SHARED = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared", "bench"))
 
 
 def run(argv, env=None, stdout=subprocess.DEVNULL):
@@ -46,13 +50,14 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--sizes", type=int, nargs="+", default=[100000, 1000000])
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--shared", default=SHARED, help="the shared benchmark tools (mktree.py, walk.c)")
     args = parser.parse_args()
 
     work = os.path.abspath(args.work)
     os.makedirs(work, exist_ok=True)
     walker = os.path.join(work, "walk")
     if not os.path.exists(walker):
-        subprocess.check_call(["gcc", "-O2", "-o", walker, os.path.join(SHARED, "walk.c")])
+        subprocess.check_call(["gcc", "-O2", "-o", walker, os.path.join(args.shared, "walk.c")])
     env = dict(os.environ)
     env.pop("PELLIDOR_DRIVES", None)
     env["HOME"] = os.path.join(work, "home")
@@ -64,7 +69,8 @@ def main():
     for size in args.sizes:
         tree = os.path.join(work, f"tree-{size}")
         if not os.path.exists(tree):
-            subprocess.check_call([sys.executable, os.path.join(SHARED, "mktree.py"), tree, str(size), "--seed", "1"])
+            subprocess.check_call([sys.executable, os.path.join(args.shared, "mktree.py"), tree, str(size), "--seed",
+                                   "1"])
         entries = count_entries(tree)
 
         def pellidor_read():

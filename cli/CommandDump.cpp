@@ -5,11 +5,11 @@
 
 #include "catalog/CatFile.h"
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/Icon.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
@@ -126,7 +126,7 @@ QJsonObject EntryJson(const CatRecord& r)
     return entry;
 }
 
-void PrintJson(const Dump& dump)
+void PrintDumpJson(const Dump& dump)
 {
     QJsonArray lists;
     for (const List& list : dump.lists) {
@@ -150,7 +150,7 @@ void PrintJson(const Dump& dump)
         {QStringLiteral("damaged"), !dump.problems.empty()},
         {QStringLiteral("problems"), problems},
     };
-    std::fputs(QJsonDocument(root).toJson(QJsonDocument::Indented).constData(), stdout);
+    PrintJson(QJsonDocument(root));
 }
 
 void PrintText(const Dump& dump)
@@ -226,7 +226,7 @@ int RunDump(const Arguments& arguments)
     }
     ReadLists(catalog, dump);
     if (json)
-        PrintJson(dump);
+        PrintDumpJson(dump);
     else
         PrintText(dump);
     if (!dump.problems.empty())

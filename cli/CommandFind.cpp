@@ -4,11 +4,12 @@
 // Ctrl-C stops the worker and leaves what was found printed.
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/ShelfSupport.h"
 
 #include "items/ShelfFolder.h"
+#include "module/Resources.h"
 #include "platform/com/ComPtr.h"
-#include "platform/ui/Strings.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
 #include "search/SearchThread.h"
@@ -19,7 +20,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -38,9 +38,6 @@ int RunFind(const Arguments& arguments);
 namespace {
 
 using platform::com::ComPtr;
-
-// The result list's columns, by item column, with their heading strings.
-constexpr UINT kHeadingIds[kItemColumnCount] = {2001, 2003, 2002, 2004, 2009, 2017, 2018};
 
 constexpr int kStatusIntervalMs = 100;
 constexpr int kInterruptedStatus = 130;
@@ -96,47 +93,13 @@ std::string FitToTerminal(const std::string& path)
     return "..." + path.substr(start);
 }
 
-// Tab-separated: tabs and line ends inside a text would break the line. A
-// name's backslashes stay as they are: "In Folder" uses them between names.
-std::string TsvField(const std::string& text)
+// The result list's headings: every item column's.
+Row Headings()
 {
-    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }))
-        return text;
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
-// A JSON string; names that are not valid UTF-8 get replacement characters.
-std::string JsonString(const std::string& text)
-{
-    const QByteArray utf8 = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUtf8();
-    std::string out = "\"";
-    for (const char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
+    Row headings;
+    for (int column = 0; column < kItemColumnCount; ++column)
+        headings.push_back(LoadString(ItemColumnHeadingId(column)));
+    return headings;
 }
 
 // The CLI side of the search: prints each result as it comes (on the
@@ -144,7 +107,12 @@ std::string JsonString(const std::string& text)
 // text for the status line, and ends the event loop when the walk is over.
 class FindOwner final : public ISearchOwner {
 public:
-    FindOwner(bool json, bool showPath, QEventLoop& loop) : json_(json), showPath_(showPath), loop_(loop) { }
+    FindOwner(bool json, bool showPath, QEventLoop& loop)
+        : showPath_(showPath)
+        , loop_(loop)
+        , writer_(stdout, Headings(), json)
+    {
+    }
 
     bool IsStopRequested() const override { return gStopRequested.load() || outputFailed_.load(); }
 
@@ -164,37 +132,31 @@ public:
     {
         if (IsStopRequested())
             return false;
-        const std::string line = FormatLine(item);
+        Row row;
+        row.reserve(kItemColumnCount);
+        for (int column = 0; column < kItemColumnCount; ++column)
+            row.push_back(item.GetColumnText(column, false));
         const std::lock_guard lock(mutex_);
         ClearStatusLocked();
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) {
+        if (!writer_.Write(row)) {
             outputFailed_.store(true);
             return false;
         }
-        ++results_;
         return true;
     }
 
     void PostEndOfSearch() override { QMetaObject::invokeMethod(&loop_, "quit", Qt::QueuedConnection); }
 
+    // Before the search starts and after it ended: no other thread writes.
     void PrintHeader()
     {
-        if (json_) {
-            std::fputs("[", stdout);
-            return;
-        }
-        std::string line;
-        for (int column = 0; column < kItemColumnCount; ++column) {
-            line += platform::ui::LoadString(kHeadingIds[column]);
-            line += column + 1 < kItemColumnCount ? '\t' : '\n';
-        }
-        std::fputs(line.c_str(), stdout);
+        if (!writer_.Begin())
+            outputFailed_.store(true);
     }
-
     void PrintFooter()
     {
-        if (json_)
-            std::fputs(results_ == 0 ? "]\n" : "\n]\n", stdout);
+        if (!writer_.End())
+            outputFailed_.store(true);
     }
 
     // Main thread, from a timer: the folder being searched, on one line.
@@ -222,26 +184,6 @@ public:
     bool OutputFailed() const { return outputFailed_.load(); }
 
 private:
-    std::string FormatLine(CCatItem& item) const
-    {
-        std::string line;
-        if (json_) {
-            line = results_ == 0 ? "\n{" : ",\n{";
-            for (int column = 0; column < kItemColumnCount; ++column) {
-                line += JsonString(platform::ui::LoadString(kHeadingIds[column]));
-                line += ':';
-                line += JsonString(item.GetColumnText(column, false));
-                line += column + 1 < kItemColumnCount ? "," : "}";
-            }
-            return line;
-        }
-        for (int column = 0; column < kItemColumnCount; ++column) {
-            line += TsvField(item.GetColumnText(column, false));
-            line += column + 1 < kItemColumnCount ? '\t' : '\n';
-        }
-        return line;
-    }
-
     void ClearStatusLocked()
     {
         if (!statusShown_)
@@ -251,17 +193,16 @@ private:
         statusShown_ = false;
     }
 
-    const bool json_;
     const bool showPath_;
     QEventLoop& loop_;
     std::atomic<bool> outputFailed_{false};
-    // Guards the path text, the status line and stdout between the worker
-    // (results, path) and the main thread (status line).
+    // Guards the path text, the status line and stdout (the writer) between
+    // the worker (results, path) and the main thread (status line).
     mutable std::mutex mutex_;
     std::string path_;
     bool pathChanged_ = false;
     bool statusShown_ = false;
-    int results_ = 0; // worker thread only while the search runs
+    TableWriter writer_;
 };
 
 // Strict decimal digits within [low, high].

@@ -2,6 +2,7 @@
 // facts recorded in a catalog; with options, a new name and content first.
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/ShelfSupport.h"
 
 #include "items/TextHelpers.h"
@@ -39,20 +40,22 @@ int RunInfo(const Arguments& arguments)
     }
     char serial[16];
     std::snprintf(serial, sizeof serial, "%08X", catalog->VolumeSerial());
-    const std::vector<std::string> headings = {"Name", "Original", "File System", "Serial", "Type", "Total Size",
-        "Free Space", "Total Bytes", "Free Bytes", "Date", "Content", "Path"};
-    const std::vector<std::string> row = {catalog->GetName(), catalog->CatalogVolumeLabel(), catalog->FileSystemName(),
-        serial, catalog->DriveTypeText(), catalog->GetColumnText(kShelfColumnTotalSize, false),
+    const Row headings = {"Name", "Original", "File System", "Serial", "Type", "Total Size", "Free Space",
+        "Total Bytes", "Free Bytes", "Date", "Content", "Path"};
+    const Row row = {catalog->GetName(), catalog->CatalogVolumeLabel(), catalog->FileSystemName(), serial,
+        catalog->DriveTypeText(), catalog->GetColumnText(kShelfColumnTotalSize, false),
         catalog->GetColumnText(kShelfColumnFreeSpace, false), std::to_string(catalog->TotalBytes()),
         std::to_string(catalog->FreeBytes()), catalog->GetColumnText(kShelfColumnDate, false),
         catalog->CatalogContent(), path};
+    bool written = true;
     if (json) {
-        PrintTable(headings, {row}, true);
-        return 0;
+        written = PrintTable(headings, {row}, true);
+    } else {
+        // One fact a line: its heading, then its value.
+        for (std::size_t i = 0; i < headings.size(); ++i)
+            written = std::fputs(TsvLine({headings[i], row[i]}).c_str(), stdout) >= 0 && written;
     }
-    for (std::size_t i = 0; i < headings.size(); ++i)
-        std::printf("%s\t%s\n", headings[i].c_str(), row[i].c_str());
-    return 0;
+    return written ? 0 : Fail("cannot write the catalog's facts");
 }
 
 } // namespace pellidor::cli

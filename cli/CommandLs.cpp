@@ -2,7 +2,9 @@
 // folders first, then by name.
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/ShelfSupport.h"
+#include "module/Resources.h"
 
 namespace pellidor::cli {
 
@@ -70,9 +72,13 @@ int RunLs(const Arguments& arguments)
     if (!folder)
         return Fail(error);
 
-    const std::vector<std::string> headings = {"Name", "Total Size", "Type", "Date", "Attribute"};
-    const auto rows = ChildRows(*folder, kColumnName, kColumnAttributes + 1);
-    PrintTable(headings, rows, json);
+    // A catalog folder shows the item columns up to the attributes.
+    constexpr int kColumns = kColumnAttributes + 1;
+    Row headings;
+    for (int column = 0; column < kColumns; ++column)
+        headings.push_back(LoadString(ItemColumnHeadingId(column)));
+    if (!PrintTable(headings, ChildRows(*folder, kColumnName, kColumns), json))
+        return Fail("cannot write the folder's list");
     return 0;
 }
 

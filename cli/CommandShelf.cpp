@@ -2,9 +2,9 @@
 // shelf's order (shelf folders, then catalogs, each by name).
 
 #include "cli/Commands.h"
+#include "cli/Output.h"
 #include "cli/ShelfSupport.h"
-
-#include "platform/ui/Strings.h"
+#include "module/Resources.h"
 
 namespace pellidor::cli {
 
@@ -22,11 +22,11 @@ int RunShelf(const Arguments& arguments)
     if (!folder)
         return Fail(error);
 
-    std::vector<std::string> headings;
+    Row headings;
     for (int column = 0; column < kShelfColumnCount; ++column)
-        headings.push_back(platform::ui::LoadString(ShelfColumnHeadingId(column)));
-    const auto rows = ChildRows(*folder, kShelfColumnName, kShelfColumnCount);
-    PrintTable(headings, rows, json);
+        headings.push_back(LoadString(ShelfColumnHeadingId(column)));
+    if (!PrintTable(headings, ChildRows(*folder, kShelfColumnName, kShelfColumnCount), json))
+        return Fail("cannot write the shelf");
     return 0;
 }
 

@@ -5,11 +5,6 @@
 #include "namespace/IdList.h"
 #include "platform/ui/MessageBox.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QString>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -279,30 +274,6 @@ bool TakeOption(std::vector<std::string>& arguments, const std::string& option, 
     *value = *(at + 1);
     arguments.erase(at, at + 2);
     return true;
-}
-
-void PrintTable(const std::vector<std::string>& headings, const std::vector<std::vector<std::string>>& rows, bool json)
-{
-    if (json) {
-        QJsonArray array;
-        for (const auto& row : rows) {
-            QJsonObject object;
-            for (std::size_t i = 0; i < headings.size() && i < row.size(); ++i)
-                object.insert(QString::fromStdString(headings[i]), QString::fromStdString(row[i]));
-            array.append(object);
-        }
-        std::fputs(QJsonDocument(array).toJson(QJsonDocument::Indented).constData(), stdout);
-        return;
-    }
-    auto printLine = [](const std::vector<std::string>& fields) {
-        std::string line;
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            line += (i == 0 ? "" : "\t") + OneLine(fields[i]);
-        std::puts(line.c_str());
-    };
-    printLine(headings);
-    for (const auto& row : rows)
-        printLine(row);
 }
 
 std::vector<std::vector<std::string>> ChildRows(CCatFolder& folder, int sortColumn, int columnCount)

@@ -1,8 +1,8 @@
 #pragma once
 // What the shelf's commands share: the shelf got the way the shell gets it
 // (its class object), finding catalogs and shelf folders named on the
-// command line, questions and error boxes on the terminal, and output as
-// tab-separated lines with a header or as JSON.
+// command line, questions and error boxes on the terminal, and a folder's
+// rows as its columns show them.
 
 #include "items/ShelfFolder.h"
 #include "items/ShelfItem.h"
@@ -55,9 +55,5 @@ bool TakeOption(std::vector<std::string>& arguments, const std::string& option, 
 // The folder's children, sorted by `sortColumn` as the views sort them, as
 // rows of their first `columnCount` column texts.
 std::vector<std::vector<std::string>> ChildRows(CCatFolder& folder, int sortColumn, int columnCount);
-
-// Prints rows under their headings: tab-separated lines, or a JSON array of
-// objects keyed by the headings.
-void PrintTable(const std::vector<std::string>& headings, const std::vector<std::vector<std::string>>& rows, bool json);
 
 } // namespace pellidor::cli

@@ -1,6 +1,7 @@
 // pellidor: catalogs removable media from the command line.
 
 #include "cli/Commands.h"
+#include "module/Version.h"
 
 #include <QCoreApplication>
 
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (name == "--version") {
-        std::puts("pellidor 1.5c");
+        std::printf("pellidor %s\n", pellidor::kVersionText);
         return 0;
     }
     for (const auto& command : pellidor::cli::AllCommands()) {

@@ -2,9 +2,11 @@
 
 #include "items/CatItemFormats.h"
 #include "items/DataTransfer.h"
+#include "items/DropTarget.h"
 #include "items/Images.h"
+#include "items/MediumQuery.h"
 #include "items/TextHelpers.h"
-#include "pages/InsertMediumDialog.h"
+#include "module/Resources.h"
 #include "platform/shell/Execute.h"
 #include "platform/shell/FileInfo.h"
 #include "platform/system/Drives.h"
@@ -57,7 +59,7 @@ std::string NameOf(const CatRecord& record)
 std::string OrNoName(std::string text)
 {
     text = TrimRight(std::move(text));
-    return text.empty() ? platform::ui::LoadString(kNoNameString) : text;
+    return text.empty() ? LoadString(kNoNameString) : text;
 }
 
 // A name that, joined to a path, would name something else than an entry of
@@ -128,6 +130,12 @@ void FillMedium(STGMEDIUM* medium, platform::com::GlobalPtr block)
 }
 
 } // namespace
+
+UINT ItemColumnHeadingId(int column)
+{
+    static constexpr UINT kHeadings[kItemColumnCount] = {2001, 2003, 2002, 2004, 2009, 2017, 2018};
+    return column >= 0 && column < kItemColumnCount ? kHeadings[column] : 0;
+}
 
 CCatItem::CCatItem() = default;
 
@@ -310,8 +318,7 @@ HRESULT CCatItem::OnOpen(CMINVOKECOMMANDINFO* info)
     const int answer = platform::shell::ShellExecute(owner, nullptr, path, {}, {}, SW_SHOWNORMAL);
     if (answer > 32)
         return S_OK;
-    const std::string text
-        = platform::ui::FormatInserts(platform::ui::LoadString(kOpenErrorString), {path, std::to_string(answer)});
+    const std::string text = platform::ui::FormatInserts(LoadString(kOpenErrorString), {path, std::to_string(answer)});
     platform::ui::MessageBox(owner, text, kCaption, platform::ui::MB_OK | platform::ui::MB_ICONERROR);
     return E_NOTIMPL;
 }
@@ -387,6 +394,16 @@ HRESULT CCatItem::GetDisplayName(DWORD, STRRET* out)
     out->uType = STRRET_CSTR;
     CopyTruncated(out->cStr, static_cast<UINT>(MAX_PATH), GetName());
     return S_OK;
+}
+
+bool CCatItem::AcceptsDrops()
+{
+    return false;
+}
+
+ComPtr<IDropTarget> CCatItem::CreateDropTarget()
+{
+    return platform::com::MakeCom<CDropTarget>(this);
 }
 
 // --- The catalog ---
@@ -672,7 +689,7 @@ HRESULT CCatItem::QueryContextMenu(HMENU menu, UINT indexMenu, UINT idCmdFirst, 
     if (!menu)
         return E_INVALIDARG;
     const bool defaultOnly = (flags & CMF_DEFAULTONLY) != 0;
-    const platform::ui::MenuPtr resource = platform::ui::LoadMenu(defaultOnly ? kDefaultOnlyMenu : GetMenuID());
+    const platform::ui::MenuPtr resource = LoadMenu(defaultOnly ? kDefaultOnlyMenu : GetMenuID());
     if (!resource)
         return E_FAIL;
     const UINT highest = MergeMenu(*menu, indexMenu, *resource, idCmdFirst);
@@ -716,9 +733,9 @@ HRESULT CCatItem::GetCommandString(UINT_PTR idCmd, UINT type, UINT*, char* name,
     case GCS_HELPTEXTA:
     case GCS_HELPTEXTW: {
         const UINT id = static_cast<UINT>(idCmd);
-        if (idCmd > 0xFFFF || !platform::ui::HasString(id))
+        if (idCmd > 0xFFFF || !HasString(id))
             return S_FALSE;
-        return CopyCommandText(type, name, cchMax, platform::ui::LoadString(id));
+        return CopyCommandText(type, name, cchMax, LoadString(id));
     }
     default:
         return E_NOTIMPL;

@@ -52,6 +52,8 @@ enum ItemColumn : int {
     kColumnFolder = 6,
     kItemColumnCount
 };
+// The heading string of an item column (2001 "Name", 2003 "Total Size", …).
+UINT ItemColumnHeadingId(int column);
 
 class CCatItem : public platform::com::ComImplements<platform::com::ComObject, IExtractIconA, IDropSource, IDataObject,
                      IContextMenu> {
@@ -97,6 +99,12 @@ public:
     virtual LPITEMIDLIST GetLastID();
     virtual HRESULT GetShellAttributes(ULONG* mask);
     virtual HRESULT GetDisplayName(DWORD flags, STRRET* out);
+    // Whether a drop onto the item moves what is dropped into the item's
+    // directory: true for a shelf folder only.
+    virtual bool AcceptsDrops();
+    // The item's drop target, with one reference. It refuses every drag
+    // when the item takes no drops.
+    platform::com::ComPtr<IDropTarget> CreateDropTarget();
 
     // The record fields.
     const CatRecord& Record() const { return record_; }

@@ -1,7 +1,7 @@
 #include "items/DropTarget.h"
 
+#include "items/CatItem.h"
 #include "items/DataTransfer.h"
-#include "items/ShelfFolder.h"
 #include "module/ChangeNotify.h"
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
@@ -61,7 +61,7 @@ private:
 
 } // namespace
 
-CDropTarget::CDropTarget(CCatFolder* folder) : folder_(platform::com::ComPtr<CCatFolder>::AddRefed(folder))
+CDropTarget::CDropTarget(CCatItem* folder) : folder_(platform::com::ComPtr<CCatItem>::AddRefed(folder))
 {
 }
 
@@ -71,8 +71,7 @@ bool CDropTarget::HasDestination() const
 {
     // A folder inside a catalog (or a catalog itself) names no directory on
     // the disk: a move there would put the item outside the shelf.
-    auto* shelfFolder = dynamic_cast<CShelfFolder*>(folder_.Get());
-    return shelfFolder != nullptr && !shelfFolder->GetPath().empty();
+    return folder_ && folder_->AcceptsDrops() && !folder_->GetPath().empty();
 }
 
 HRESULT CDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect)

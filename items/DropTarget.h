@@ -1,6 +1,6 @@
 #pragma once
 // CDropTarget: what the shell asks when something is dragged over a shelf
-// folder. Only catalogs and shelf folders are accepted, only by moving, and
+// folder (any item that accepts drops). Only catalogs and shelf folders are accepted, only by moving, and
 // only the first dragged item decides; a drop moves that item's file or
 // directory into the target folder's directory.
 
@@ -11,13 +11,13 @@
 
 namespace pellidor {
 
-class CCatFolder;
+class CCatItem;
 
 class CDropTarget : public platform::com::ComImplements<platform::com::ComObject, IDropTarget> {
 public:
-    // `folder` may be null: such a target has no destination and accepts
-    // nothing.
-    explicit CDropTarget(CCatFolder* folder);
+    // `folder` may be null, or an item that accepts no drops: such a target
+    // has no destination and accepts nothing.
+    explicit CDropTarget(CCatItem* folder);
 
     HRESULT DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
     HRESULT DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
@@ -32,7 +32,7 @@ private:
     bool HasDestination() const;
 
     ModuleLock lock_;
-    platform::com::ComPtr<CCatFolder> folder_;
+    platform::com::ComPtr<CCatItem> folder_;
 };
 
 } // namespace pellidor

@@ -1,5 +1,6 @@
 #include "items/ExportFile.h"
 
+#include "module/Resources.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/Strings.h"
 
@@ -115,7 +116,7 @@ UINT FileErrorStringId(DWORD error)
 
 std::string FileErrorText(DWORD error, const std::string& fileName)
 {
-    return platform::ui::FormatInserts(platform::ui::LoadString(FileErrorStringId(error)), {fileName});
+    return platform::ui::FormatInserts(LoadString(FileErrorStringId(error)), {fileName});
 }
 
 } // namespace pellidor

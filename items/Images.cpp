@@ -13,8 +13,8 @@ namespace pellidor {
 namespace {
 
 // The fixed pictures: strips of six images side by side, magenta clear.
-const QString kLargeStrip = QStringLiteral(":/images/1005.png");
-const QString kSmallStrip = QStringLiteral(":/images/1006.png");
+const QString kLargeStrip = QStringLiteral(":/pellidor/images/1005.png");
+const QString kSmallStrip = QStringLiteral(":/pellidor/images/1006.png");
 constexpr QRgb kTransparent = qRgb(255, 0, 255);
 
 platform::ui::IconPtr ToIcon(const QImage& image)

@@ -1,5 +1,6 @@
 #include "items/NewFolderDialog.h"
 
+#include "items/ShelfFolder.h"
 #include "platform/system/Errors.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/MessageBox.h"
@@ -32,6 +33,17 @@ void CNewFolderDialog::accept()
         this, platform::system::ErrorMessage(error), "Error", platform::ui::MB_OK | platform::ui::MB_ICONINFORMATION);
     ui_->id1004->setFocus();
     ui_->id1004->selectAll();
+}
+
+bool NewShelfFolder(CShelfFolder& folder, HWND owner)
+{
+    const auto self = platform::com::ComPtr<CShelfFolder>::AddRefed(&folder);
+    CNewFolderDialog dialog(owner, [self](const std::string& name) {
+        DWORD error = 0;
+        self->CreateSubFolder(name, &error);
+        return error;
+    });
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace pellidor

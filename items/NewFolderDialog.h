@@ -18,6 +18,8 @@ class NewFolderDialog;
 
 namespace pellidor {
 
+class CShelfFolder;
+
 class CNewFolderDialog : public QDialog {
     Q_OBJECT
 public:
@@ -33,5 +35,9 @@ private:
     std::unique_ptr<Ui::NewFolderDialog> ui_;
     CreateFolder create_;
 };
+
+// The new-folder command of the shelf view: the dialog over `folder`'s
+// directory, asking again after an error. True when a folder was made.
+bool NewShelfFolder(CShelfFolder& folder, HWND owner);
 
 } // namespace pellidor

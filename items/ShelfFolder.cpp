@@ -1,7 +1,6 @@
 #include "items/ShelfFolder.h"
 
 #include "catalog/CatFile.h"
-#include "items/NewFolderDialog.h"
 #include "items/ShelfItem.h"
 #include "module/ChangeNotify.h"
 #include "namespace/FolderViews.h"
@@ -260,6 +259,12 @@ HRESULT CShelfFolder::GetDisplayName(DWORD flags, STRRET* out)
     return FillDisplayName(flags, GetColumnText(kShelfColumnName, false), out);
 }
 
+bool CShelfFolder::AcceptsDrops()
+{
+    // Its directory takes dropped catalogs and shelf folders.
+    return true;
+}
+
 ComPtr<IShellView> CShelfFolder::CreateView(HWND)
 {
     IFolderViews* views = FolderViews();
@@ -337,17 +342,6 @@ bool CShelfFolder::CreateSubFolder(const std::string& name, DWORD* error)
         return false;
     NotifyCatalogsChanged();
     return true;
-}
-
-bool CShelfFolder::NewFolder(HWND owner)
-{
-    const auto self = ComPtr<CShelfFolder>::AddRefed(this);
-    CNewFolderDialog dialog(owner, [self](const std::string& name) {
-        DWORD error = 0;
-        self->CreateSubFolder(name, &error);
-        return error;
-    });
-    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace pellidor

@@ -4,16 +4,12 @@
 // ".pld" file in it. The root shows the contents of every directory named by
 // a value of the CatDir key; a sub-folder shows its own directory.
 
+#include "module/ClassIds.h"
 #include "namespace/CatFolder.h"
 
 #include <string>
 
 namespace pellidor {
-
-// The shelf's class: its CLSID and ProgID.
-constexpr CLSID CLSID_ShelfFolder
-    = MakeGuid(0x4C7D2A90, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C, 0x3E, 0x5B, 0x8F, 0x14);
-constexpr const char* kShelfFolderProgId = "Pellidor.ShelfFolder";
 
 // The shelf's seven columns.
 enum ShelfColumn : int {
@@ -56,13 +52,10 @@ public:
     LPITEMIDLIST GetLastID() override;
     HRESULT GetShellAttributes(ULONG* mask) override;
     HRESULT GetDisplayName(DWORD flags, STRRET* out) override;
+    bool AcceptsDrops() override;
     platform::com::ComPtr<IShellView> CreateView(HWND owner) override;
     bool LoadChildren(bool reload) override;
 
-    // The new-folder command of the shelf view: the "New Folder" dialog over
-    // this folder's directory, asking again after an error. True when a
-    // folder was made.
-    bool NewFolder(HWND owner);
     // Makes the directory `name` in this folder's directory and announces
     // the change. False with the Windows error in `error` when it cannot; a
     // name that would leave the directory (empty, ".", "..", holding "/") is

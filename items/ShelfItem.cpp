@@ -5,12 +5,11 @@
 #include "items/Images.h"
 #include "items/TextHelpers.h"
 #include "module/ChangeNotify.h"
+#include "module/Resources.h"
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
-#include "platform/ui/Strings.h"
-
-#include <QFileDialog>
 
 #include <algorithm>
 #include <cstring>
@@ -52,11 +51,11 @@ CatHeader FallbackHeader()
     header.TotalBytes = 0;
     header.FreeBytes = 0;
     header.DriveType = 0;
-    const std::string unknown = platform::ui::LoadString(kUnknownString);
+    const std::string unknown = LoadString(kUnknownString);
     CopyField(header.VolumeLabel, unknown);
     CopyField(header.UserName, unknown);
     CopyField(header.FileSystemName, unknown);
-    CopyField(header.Content, platform::ui::LoadString(kUnableToOpenString));
+    CopyField(header.Content, LoadString(kUnableToOpenString));
     return header;
 }
 
@@ -82,44 +81,7 @@ IdListPtr MakeCatalogIdList(const CatRecord& findData)
     return list;
 }
 
-std::optional<std::string> RunSaveAsDialog(HWND owner)
-{
-    QFileDialog dialog(owner);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setNameFilters(QtFileFilters(platform::ui::LoadString(kExportFilterString)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().front().toStdString();
-}
-
 } // namespace
-
-QStringList QtFileFilters(std::string_view filter)
-{
-    QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
-                            .split(QLatin1Char('|'), Qt::KeepEmptyParts);
-    QStringList out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].trimmed();
-        if (description.isEmpty())
-            break; // the "||" that ends the list
-        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-        if (open > 0 && description.endsWith(QLatin1Char(')')))
-            description = description.left(open).trimmed();
-        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-        for (auto& pattern : patterns) {
-            pattern = pattern.trimmed();
-            // "*.*" means every file where it comes from, not only dotted names.
-            if (pattern == QStringLiteral("*.*"))
-                pattern = QStringLiteral("*");
-        }
-        out.push_back(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return out;
-}
 
 CShelfItem::CShelfItem(LPCITEMIDLIST root, const CatRecord& findData)
     : ComImplements(root, MakeCatalogIdList(findData).get())
@@ -166,7 +128,8 @@ HRESULT CShelfItem::OnExport(CMINVOKECOMMANDINFO* info)
         chooser = saveFileChooser;
     }
     // The dialog has no owner; the file-error box does.
-    const std::optional<std::string> path = chooser ? chooser(nullptr) : RunSaveAsDialog(nullptr);
+    const std::optional<std::string> path
+        = chooser ? chooser(nullptr) : platform::ui::GetSaveFileName(nullptr, LoadString(kExportFilterString), "txt");
     if (!path || path->empty())
         return S_OK;
     DWORD error = 0;

@@ -10,17 +10,11 @@
 
 #include "namespace/CatFolder.h"
 
-#include <QStringList>
-
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace pellidor {
-
-// A filter of the form "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||" as
-// the file dialog's name filters ("Text Files (*.txt)", "All Files (*)").
-QStringList QtFileFilters(std::string_view filter);
 
 class CShelfItem : public platform::com::ComImplements<CCatFolder, IQueryInfo> {
 public:

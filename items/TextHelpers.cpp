@@ -1,7 +1,7 @@
 #include "items/TextHelpers.h"
 
 #include "catalog/CatRecord.h"
-#include "platform/ui/Strings.h"
+#include "module/Resources.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -54,7 +54,7 @@ std::string FormatDateText(std::int32_t time, UINT formatString)
     // earlier values, -1 above all, mean "not recorded".
     if (time < 0)
         return {};
-    std::string format = platform::ui::LoadString(formatString);
+    std::string format = LoadString(formatString);
     if (format.empty())
         format = formatString == kDateFormatString ? "%d.%m.%y" : "%d.%m.%y %H:%M";
     const std::time_t seconds = time;

@@ -1,6 +1,7 @@
 #include "module/ChangeNotify.h"
 
-#include "items/ShelfFolder.h"
+#include "module/ClassIds.h"
+#include "platform/com/Guid.h"
 #include "platform/com/ShellTypes.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/NamespaceIds.h"

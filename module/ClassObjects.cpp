@@ -2,6 +2,7 @@
 
 #include "items/ShelfFolder.h"
 #include "module/ClassFactory.h"
+#include "module/ClassIds.h"
 #include "module/ModuleLock.h"
 
 #include <mutex>

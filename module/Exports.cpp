@@ -1,8 +1,10 @@
 // The library's exports, with C linkage and default visibility; everything
 // else in Pellidor.so stays hidden.
 
+#include "items/MediumQuery.h"
 #include "module/ClassObjects.h"
 #include "namespace/FolderViews.h"
+#include "pages/InsertMediumDialog.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 #include "views/FolderViewMaker.h"
@@ -11,8 +13,10 @@
 
 namespace {
 
-// Wired while the library loads, before any object exists: the folders'
-// views are the library's views.
+// Wired while the library loads, before any object exists: the questions
+// the items ask of the user are answered by the library's dialogs.
+const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()), true);
+// The folders' views are the library's views.
 const bool g_viewsWired = (pellidor::SetFolderViews(&pellidor::TheFolderViews()), true);
 
 } // namespace

@@ -1,8 +1,6 @@
 #include "namespace/CatFolder.h"
 
 #include "catalog/CatFile.h"
-#include "items/DropTarget.h"
-#include "items/ShelfFolder.h"
 #include "namespace/CatList.h"
 #include "namespace/FolderViews.h"
 #include "namespace/IdList.h"
@@ -243,7 +241,7 @@ HRESULT CCatFolder::CreateViewObject(HWND owner, REFIID iid, void** out)
         return E_INVALIDARG;
     *out = nullptr;
     if (iid == IDropTarget::kIid)
-        return MakeCom<CDropTarget>(this)->QueryInterface(iid, out);
+        return CreateDropTarget()->QueryInterface(iid, out);
     const auto view = CreateView(owner);
     if (!view)
         return E_NOTIMPL;
@@ -287,10 +285,8 @@ HRESULT CCatFolder::GetUIObjectOf(HWND, UINT count, LPCITEMIDLIST* idls, REFIID 
     const auto object = MakeChildObject(*given);
     if (!object)
         return E_OUTOFMEMORY;
-    if (iid == IDropTarget::kIid) {
-        if (auto* shelfFolder = dynamic_cast<CShelfFolder*>(object.Get()))
-            return MakeCom<CDropTarget>(shelfFolder)->QueryInterface(iid, out);
-    }
+    if (iid == IDropTarget::kIid && object->AcceptsDrops())
+        return object->CreateDropTarget()->QueryInterface(iid, out);
     return object->QueryInterface(iid, out);
 }
 

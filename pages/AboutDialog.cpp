@@ -1,5 +1,6 @@
 #include "pages/AboutDialog.h"
 
+#include "module/Version.h"
 #include "pages/DialogControls.h"
 #include "platform/ui/DialogUnits.h"
 #include "ui_AboutDialog.h"
@@ -14,9 +15,6 @@ namespace pellidor {
 namespace {
 
 constexpr const char* kProductName = "Pellidor";
-constexpr int kVersionMajor = 1;
-constexpr int kVersionMinor = 5;
-constexpr char kVersionLetter = 'c';
 // The release's date, in the form the compiler's __DATE__ gives.
 constexpr const char* kBuildDate = "Jun  6 2001";
 
@@ -27,7 +25,7 @@ CAboutDialog::CAboutDialog(QWidget* owner) : QDialog(owner), ui_(std::make_uniqu
     ui_->setupUi(this);
     platform::ui::MapDialogGeometry(this);
     setWindowIcon(ModuleIcon());
-    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/images/1028.png")));
+    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/1028.png")));
     ui_->id1044->setText(QString::fromStdString(VersionText()));
     connect(ui_->id1, &QPushButton::clicked, this, &QDialog::accept);
     ui_->id1->setDefault(true);
@@ -45,8 +43,7 @@ void CAboutDialog::Run(HWND owner)
 std::string CAboutDialog::VersionText()
 {
     char text[128];
-    std::snprintf(text, sizeof text, "%s Version %i.%i%c %30s", kProductName, kVersionMajor, kVersionMinor,
-        kVersionLetter, kBuildDate);
+    std::snprintf(text, sizeof text, "%s Version %s %30s", kProductName, kVersionText, kBuildDate);
     return text;
 }
 

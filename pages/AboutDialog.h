@@ -24,8 +24,8 @@ public:
     // Modal; the answer is of no interest.
     static void Run(HWND owner);
 
-    // "Pellidor Version 1.5c" and the build date right-aligned in 30
-    // characters.
+    // "Pellidor Version " with the version ("1.5c") and the release date
+    // right-aligned in 30 characters.
     static std::string VersionText();
 
 private:

@@ -24,8 +24,8 @@ T* Control(const QWidget* dialog, int id)
 // The module's icon 1 in both sizes, the dialogs' window icon.
 inline QIcon ModuleIcon()
 {
-    QIcon icon(QStringLiteral(":/images/1.png"));
-    icon.addFile(QStringLiteral(":/images/1-16.png"));
+    QIcon icon(QStringLiteral(":/pellidor/images/1.png"));
+    icon.addFile(QStringLiteral(":/pellidor/images/1-16.png"));
     return icon;
 }
 

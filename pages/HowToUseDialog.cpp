@@ -14,10 +14,10 @@ CHowToUseDialog::CHowToUseDialog(QWidget* owner) : QDialog(owner), ui_(std::make
     ui_->setupUi(this);
     platform::ui::MapDialogGeometry(this);
     setWindowIcon(ModuleIcon());
-    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/images/1028.png")));
-    ui_->catalogIcon->setPixmap(QPixmap(QStringLiteral(":/images/137.png")));
-    ui_->searchIcon->setPixmap(QPixmap(QStringLiteral(":/images/138.png")));
-    ui_->moreIcon->setPixmap(QPixmap(QStringLiteral(":/images/139.png")));
+    ui_->headerBand->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/1028.png")));
+    ui_->catalogIcon->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/137.png")));
+    ui_->searchIcon->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/138.png")));
+    ui_->moreIcon->setPixmap(QPixmap(QStringLiteral(":/pellidor/images/139.png")));
     connect(ui_->id1, &QPushButton::clicked, this, &QDialog::accept);
     ui_->id1->setDefault(true);
     ui_->id1->setFocus();

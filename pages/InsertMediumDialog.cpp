@@ -1,11 +1,9 @@
 #include "pages/InsertMediumDialog.h"
 
-#include "items/CatItem.h"
 #include "items/Images.h"
 #include "pages/DialogControls.h"
 #include "pages/DriveComboBox.h"
 #include "platform/system/DriveWatcher.h"
-#include "platform/system/Drives.h"
 #include "platform/ui/DialogUnits.h"
 #include "platform/ui/Icon.h"
 #include "ui_InsertMediumDialog.h"
@@ -16,38 +14,27 @@
 
 namespace pellidor {
 
-MediumQuery MediumQueryFor(CCatItem& item)
-{
-    MediumQuery query;
-    query.fileName = item.GetName();
-    query.volumeName = item.CatalogUserName();
-    query.isPresent = [&item](const std::string& root) { return item.IsMediumPresent(root); };
-    return query;
-}
+namespace {
 
-bool FindTheMedium(CCatItem& item, HWND owner, std::string* driveRoot)
-{
-    return FindTheMedium(MediumQueryFor(item), owner, driveRoot);
-}
-
-bool FindTheMedium(const MediumQuery& query, HWND owner, std::string* driveRoot)
-{
-    // Optical drives first, without showing anything: the disc is often
-    // already in.
-    for (const std::string& root : platform::system::GetLogicalDriveRoots()) {
-        if (platform::system::GetDriveType(root) == platform::system::DRIVE_CDROM && query.isPresent
-            && query.isPresent(root)) {
-            if (driveRoot != nullptr)
-                *driveRoot = root;
-            return true;
-        }
+class CInsertMediumPrompt final : public IMediumPrompt {
+public:
+    bool AskForMedium(const MediumQuery& query, HWND owner, std::string* driveRoot) override
+    {
+        CInsertMediumDialog dialog(query, owner);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        if (driveRoot != nullptr)
+            *driveRoot = dialog.DriveRoot();
+        return true;
     }
-    CInsertMediumDialog dialog(query, owner);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    if (driveRoot != nullptr)
-        *driveRoot = dialog.DriveRoot();
-    return true;
+};
+
+} // namespace
+
+IMediumPrompt& InsertMediumPrompt()
+{
+    static CInsertMediumPrompt prompt;
+    return prompt;
 }
 
 CInsertMediumDialog::CInsertMediumDialog(MediumQuery query, QWidget* owner)

@@ -1,14 +1,15 @@
 #pragma once
 // CInsertMediumDialog: asks the user to insert the medium that holds a
-// catalogued file, and FindTheMedium, which looks in the optical drives first
-// and shows the dialog only when the medium is in none of them.
+// catalogued file. The items find a medium through FindTheMedium, which
+// shows this dialog (through InsertMediumPrompt) only when the medium is in
+// no optical drive.
 
+#include "items/MediumQuery.h"
 #include "platform/com/Types.h"
 
 #include <QDialog>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,26 +19,11 @@ class InsertMediumDialog;
 
 namespace pellidor {
 
-class CCatItem;
 class CDriveComboBox;
 
-// What the dialog needs to know of the wanted medium.
-struct MediumQuery {
-    std::string fileName; // shown in the dialog and used for its icon
-    std::string volumeName; // the catalog's name, "<no name>" when it has none
-    // The medium at a drive root is the catalogued one and holds the file.
-    std::function<bool(const std::string& driveRoot)> isPresent;
-};
-
-// The query for `item`: its name, its catalog's name and IsMediumPresent. The
-// item must outlive the query.
-MediumQuery MediumQueryFor(CCatItem& item);
-
-// True with the root of a drive that holds the item's medium: an optical
-// drive that already holds it (nothing is shown), or the drive the user
-// confirmed in the dialog. False when the user cancels.
-bool FindTheMedium(CCatItem& item, HWND owner, std::string* driveRoot);
-bool FindTheMedium(const MediumQuery& query, HWND owner, std::string* driveRoot);
+// The prompt that runs the dialog modally; the one FindTheMedium is given
+// wherever a user can be asked.
+IMediumPrompt& InsertMediumPrompt();
 
 class CInsertMediumDialog : public QDialog {
     Q_OBJECT

@@ -14,6 +14,7 @@ packages=(
   poppler-utils
   # FAT and ext4 images for the loop-mounted volume tests
   dosfstools e2fsprogs
+  python3 clang-format git
 )
 
 missing=()

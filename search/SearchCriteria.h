@@ -3,9 +3,8 @@
 // it; a search runs on a copy taken when it starts, so a page that changes
 // the criteria meanwhile never mixes two sets within one search.
 
-#include "items/ShelfFolder.h"
-#include "platform/com/ComPtr.h"
 #include "platform/com/Types.h"
+#include "search/ShelfFolderHandle.h"
 
 #include <cstdint>
 #include <string>
@@ -40,8 +39,9 @@ struct SearchCriteria {
     std::string NamePattern; // empty: any name
     bool IncludeSubfolders = true;
     // Where the walk starts; set before every search. Copies share the
-    // folder object (the shelf objects are shared with the "Look in" box).
-    platform::com::ComPtr<CShelfFolder> LookIn;
+    // folder object (the shelf objects are shared with the "Look in" box),
+    // so the worker's copy keeps it alive while it walks.
+    ShelfFolderHandle LookIn;
     DWORD SizeKB = 0;
     int SizeMode = kSizeAny;
     std::string TypeExtensions; // ".htm;.html"; empty: any type

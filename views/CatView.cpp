@@ -1,6 +1,7 @@
 #include "views/CatView.h"
 
 #include "items/CatItem.h"
+#include "module/Resources.h"
 #include "module/Settings.h"
 #include "namespace/CatFolder.h"
 #include "platform/com/ShellBrowserTypes.h"
@@ -34,7 +35,7 @@ void MergeResource(Menu* target, UINT resourceId, MergeAt where)
 {
     if (target == nullptr)
         return;
-    const platform::ui::MenuPtr resource = platform::ui::LoadMenu(resourceId);
+    const platform::ui::MenuPtr resource = platform::ui::LoadMenu(kProductResources, resourceId);
     if (!resource)
         return;
     for (int i = 0; i < resource->GetItemCount(); ++i) {

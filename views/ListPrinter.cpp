@@ -1,5 +1,6 @@
 #include "views/ListPrinter.h"
 
+#include "module/Resources.h"
 #include "platform/ui/Strings.h"
 #include "views/ViewList.h"
 
@@ -36,7 +37,7 @@ QFont PrintFont(bool bold)
 QString DateText()
 {
     // The date format of the string table, in strftime's notation.
-    QString format = QString::fromStdString(platform::ui::LoadString(kDateOnlyFormat));
+    QString format = QString::fromStdString(platform::ui::LoadString(kProductResources, kDateOnlyFormat));
     format.replace(QStringLiteral("%d"), QStringLiteral("dd"))
         .replace(QStringLiteral("%m"), QStringLiteral("MM"))
         .replace(QStringLiteral("%y"), QStringLiteral("yy"));

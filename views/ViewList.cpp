@@ -3,6 +3,7 @@
 #include "items/CatItem.h"
 #include "items/Images.h"
 #include "items/ShelfFolder.h"
+#include "module/Resources.h"
 #include "module/Settings.h"
 #include "platform/com/ComPtr.h"
 #include "platform/registry/Registry.h"
@@ -338,7 +339,7 @@ void CViewList::InsertColumn(std::string_view section, int n, UINT stringId)
         if (key.QueryDword(ValueName('O', n), value) == 0)
             position = value;
     }
-    model_->AddHeading(n, QString::fromStdString(platform::ui::LoadString(stringId)));
+    model_->AddHeading(n, QString::fromStdString(platform::ui::LoadString(kProductResources, stringId)));
     QHeaderView* header = details_->header();
     const int column = std::clamp(n, 0, model_->HeadingCount() - 1);
     header->resizeSection(column, static_cast<int>(width));

@@ -1,6 +1,7 @@
 #include "views/ViewWnd.h"
 
 #include "items/CatItem.h"
+#include "items/NewFolderDialog.h"
 #include "items/ShelfFolder.h"
 #include "module/ChangeNotify.h"
 #include "pages/AboutDialog.h"
@@ -55,7 +56,7 @@ LRESULT CViewWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case kCmdNewFolder:
         if (shelfFolder_)
-            shelfFolder_->NewFolder(this);
+            NewShelfFolder(*shelfFolder_, this);
         return 0;
     case kCmdHowToUse:
         CHowToUseDialog::Run(this);

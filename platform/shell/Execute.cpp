@@ -1,7 +1,9 @@
 #include "platform/shell/Execute.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,38 @@ QString FromUtf8(const std::string& text)
 bool IsUrl(const std::string& file)
 {
     return file.find("://") != std::string::npos || file.rfind("mailto:", 0) == 0;
+}
+
+// The program `file` names: a path, or a bare name found on PATH; empty when
+// it names none. Only a file the system runs itself counts, an ELF image or
+// a script with its interpreter line: the execute bit alone says little (a
+// stick's FAT file system sets it on every file), and a document is opened,
+// never run.
+QString ProgramPath(const std::string& file)
+{
+    QString path = FromUtf8(file);
+    if (!path.contains(QLatin1Char('/')) && !QFileInfo::exists(path))
+        path = QStandardPaths::findExecutable(path);
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile() || !info.isExecutable())
+        return {};
+    QFile program(path);
+    if (!program.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = program.read(4);
+    return head
+                == QByteArrayLiteral("\x7f"
+                                     "ELF")
+            || head.startsWith("#!")
+        ? path
+        : QString();
+}
+
+int StartProgram(const QString& program, const ExecuteRequest& request)
+{
+    const QStringList arguments = QProcess::splitCommand(FromUtf8(request.parameters));
+    const QString directory = request.directory.empty() ? QString() : FromUtf8(request.directory);
+    return QProcess::startDetached(program, arguments, directory) ? kExecuteOk : SE_ERR_ACCESSDENIED;
 }
 
 // The desktop's opener picks the application; it returns at once, so the
@@ -64,6 +98,10 @@ int ShellExecute(HWND owner, const char* verb, const std::string& file, const st
         return SE_ERR_FNF;
     if (!request.verb.empty() && request.verb != "open" && request.verb != "explore")
         return SE_ERR_NOASSOC;
+    if (request.verb != "explore" && !IsUrl(request.file)) {
+        if (const QString program = ProgramPath(request.file); !program.isEmpty())
+            return StartProgram(program, request);
+    }
     return OpenWithDesktop(request);
 }
 

@@ -29,8 +29,14 @@ struct ExecuteRequest {
 };
 
 // Opens `file` (a path or a URL) with `verb` (null or "open": the default
-// application, through xdg-open). Answers a value above 32 when it was
+// application, through xdg-open). A program (an executable file holding an
+// ELF image or starting with "#!", by its path or, for a bare name, found
+// on PATH) is started itself instead, with `parameters` split as a command
+// line is (blanks between arguments, double quotes around one with blanks)
+// and `directory` (empty: this process's) as its working directory; a
+// document's opener gets no parameters. Answers a value above 32 when it was
 // started, else an error: SE_ERR_FNF for a path that does not exist,
+// SE_ERR_ACCESSDENIED for a program that could not be started,
 // SE_ERR_NOASSOC when no opener could be started or the verb is not
 // "open"/"explore".
 int ShellExecute(HWND owner, const char* verb, const std::string& file, const std::string& parameters,

@@ -339,20 +339,23 @@ std::optional<MenuTable> ParseAll(const std::string& text)
     return table;
 }
 
-// The module's menus, parsed on first use. Like the string table the file is
-// a resource that a static library registers during start-up; until it is
-// found every call tries again.
-const MenuTable* ResourceMenus()
+// Each module's menus, parsed on first use and kept for the process's life.
+// Like a string table the file is a resource that a static library
+// registers during start-up; until it is found every call tries again. A
+// file that does not parse is remembered as holding no menus.
+const MenuTable* ResourceMenus(const ResourceModule& module)
 {
     static std::mutex mutex;
-    static std::optional<MenuTable> table;
+    static std::map<std::string, std::optional<MenuTable>, std::less<>> tables;
     std::lock_guard lock(mutex);
-    if (!table) {
-        QFile file(QStringLiteral(":/menus/menus.txt"));
-        if (file.open(QIODevice::ReadOnly))
-            table = ParseAll(file.readAll().toStdString());
+    auto found = tables.find(module.Name());
+    if (found == tables.end()) {
+        QFile file(module.Path("menus.txt"));
+        if (!file.open(QIODevice::ReadOnly))
+            return nullptr;
+        found = tables.emplace(std::string(module.Name()), ParseAll(file.readAll().toStdString())).first;
     }
-    return table ? &*table : nullptr;
+    return found->second ? &*found->second : nullptr;
 }
 
 } // namespace
@@ -366,9 +369,9 @@ MenuPtr ParseMenu(const std::string& text, UINT id)
     return found == table->end() ? nullptr : found->second->Clone();
 }
 
-MenuPtr LoadMenu(UINT id)
+MenuPtr LoadMenu(const ResourceModule& module, UINT id)
 {
-    const MenuTable* table = ResourceMenus();
+    const MenuTable* table = ResourceMenus(module);
     if (!table)
         return nullptr;
     const auto found = table->find(id);

@@ -4,10 +4,12 @@
 // it owns); views turn a menu into a QMenu only when they show it. A menu
 // owns its submenus, so destroying a menu destroys its whole tree.
 //
-// Menus of a module are data too: ":/menus/menus.txt" among its compiled
-// resources (format in resources/menus.txt), loaded by resource id.
+// Menus of a module are data too: "menus.txt" in its folder of the compiled
+// resources (platform/ui/Resources.h; format in resources/menus.txt), loaded
+// by resource id.
 
 #include "platform/com/Types.h"
+#include "platform/ui/Resources.h"
 
 #include <memory>
 #include <string>
@@ -97,9 +99,9 @@ private:
 
 MenuPtr CreatePopupMenu();
 
-// The menu with resource id `id` from ":/menus/menus.txt"; null when the
-// resource holds no such menu. The file is parsed once per process.
-MenuPtr LoadMenu(UINT id);
+// The menu with resource id `id` from `module`'s menus; null when they hold
+// no such menu. Each module's file is parsed once per process.
+MenuPtr LoadMenu(const ResourceModule& module, UINT id);
 
 // Parses menu resource text (the format of resources/menus.txt) and answers
 // the menu with `id`; null when the text holds none or does not parse.

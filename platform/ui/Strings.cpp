@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cctype>
+#include <map>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -66,37 +67,39 @@ StringTable Parse(const QByteArray& content)
     return table;
 }
 
-// Loaded on first use. The table is the process's compiled resource, which
-// a static library registers during start-up; until it is found, every call
+// Each module's table, loaded on first use and kept for the process's life
+// (the map's nodes never move). A table is a compiled resource, which a
+// static library registers during start-up; until it is found, every call
 // tries again.
-const StringTable& Table()
+const StringTable* Table(const ResourceModule& module)
 {
     static std::mutex mutex;
-    static StringTable table;
-    static bool loaded = false;
+    static std::map<std::string, StringTable, std::less<>> tables;
     std::lock_guard lock(mutex);
-    if (!loaded) {
-        QFile file(QStringLiteral(":/strings/strings.txt"));
-        if (file.open(QIODevice::ReadOnly)) {
-            table = Parse(file.readAll());
-            loaded = true;
-        }
-    }
-    return table;
+    const auto found = tables.find(module.Name());
+    if (found != tables.end())
+        return &found->second;
+    QFile file(module.Path("strings.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    return &tables.emplace(std::string(module.Name()), Parse(file.readAll())).first->second;
 }
 
 } // namespace
 
-std::string LoadString(UINT id)
+std::string LoadString(const ResourceModule& module, UINT id)
 {
-    const StringTable& table = Table();
-    const auto it = table.find(id);
-    return it != table.end() ? it->second : std::string();
+    const StringTable* table = Table(module);
+    if (table == nullptr)
+        return {};
+    const auto it = table->find(id);
+    return it != table->end() ? it->second : std::string();
 }
 
-bool HasString(UINT id)
+bool HasString(const ResourceModule& module, UINT id)
 {
-    return Table().count(id) != 0;
+    const StringTable* table = Table(module);
+    return table != nullptr && table->count(id) != 0;
 }
 
 std::string FormatInserts(std::string_view pattern, const std::vector<std::string>& inserts)

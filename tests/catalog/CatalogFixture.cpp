@@ -1,5 +1,6 @@
 #include "tests/catalog/CatalogFixture.h"
 
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>

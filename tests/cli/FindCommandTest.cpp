@@ -1,6 +1,7 @@
 // pellidor find, run as a user runs it, over catalogs read from small trees.
 
 #include "catalog/CatFile.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -138,6 +138,29 @@ TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
     EXPECT_EQ(rows[0].toObject()[QStringLiteral("Total Bytes")].toString(), QStringLiteral("1073741825"));
 }
 
+TEST_F(ShelfCommandsTest, TabsAndLineEndsInNamesAndTextsStayOnTheirLineAsFindShowsThem)
+{
+    TestVolume volume;
+    volume.userName = "Odd";
+    volume.content = "two\nlines";
+    WriteCatalog(catDir + "/odd.pld", volume, {File("tab\there.txt", 1), File("line\nend.txt", 2)});
+    Outcome run = Pellidor({"ls", "Odd"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto lines = SplitLines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[1].substr(0, lines[1].find('\t')), "line\\nend.txt");
+    EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "tab\\there.txt");
+
+    run = Pellidor({"info", "Odd"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\nContent\ttwo\\nlines\n"), std::string::npos) << run.out;
+    EXPECT_EQ(SplitLines(run.out).size(), 12u);
+
+    run = Pellidor({"shelf"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\ttwo\\nlines\n"), std::string::npos) << run.out;
+}
+
 TEST_F(ShelfCommandsTest, NameOfSeveralCatalogsIsAnErrorListingThem)
 {
     TestVolume volume;

@@ -464,13 +464,15 @@ protected:
     UINT boxType_ = 0;
 };
 
-TEST_F(CatItemOpenTest, MediumInAnOpticalDriveIsOpenedWithoutTheDialog)
+TEST_F(CatItemOpenTest, MediumInAnOpticalDriveIsOpenedWithoutAsking)
 {
     DialogWatcher watcher;
+    PromptRecorder prompt;
     CMINVOKECOMMANDINFO info;
     info.lpVerb = MAKEINTRESOURCEA(22);
     EXPECT_EQ(File("readme.txt")->InvokeCommand(&info), S_OK);
     EXPECT_EQ(watcher.Closed(), 0);
+    EXPECT_TRUE(prompt.questions.empty());
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_EQ(requests_[0].file, cd_ + "/docs/readme.txt");
     EXPECT_EQ(requests_[0].verb, "");
@@ -491,11 +493,33 @@ TEST_F(CatItemOpenTest, FailedOpenShowsTheErrorWithPathAndNumber)
 
 TEST_F(CatItemOpenTest, CancelledMediumSearchOpensNothing)
 {
+    PromptRecorder prompt;
+    CMINVOKECOMMANDINFO info;
+    info.lpVerb = MAKEINTRESOURCEA(22);
+    EXPECT_EQ(File("not-on-disc.txt")->InvokeCommand(&info), E_NOTIMPL);
+    EXPECT_EQ(prompt.questions, std::vector<std::string>{"not-on-disc.txt"});
+    EXPECT_TRUE(requests_.empty());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(CatItemOpenTest, FileIsOpenedOnTheDriveTheUserConfirmed)
+{
+    const std::string stick = TestPath("stick");
+    PromptRecorder prompt(stick);
+    CMINVOKECOMMANDINFO info;
+    info.lpVerb = MAKEINTRESOURCEA(22);
+    EXPECT_EQ(File("not-on-disc.txt")->InvokeCommand(&info), S_OK);
+    ASSERT_EQ(requests_.size(), 1u);
+    EXPECT_EQ(requests_[0].file, stick + "/docs/not-on-disc.txt");
+}
+
+TEST_F(CatItemOpenTest, WithNobodyToAskAMediumInNoOpticalDriveIsNotFound)
+{
     DialogWatcher watcher;
     CMINVOKECOMMANDINFO info;
     info.lpVerb = MAKEINTRESOURCEA(22);
     EXPECT_EQ(File("not-on-disc.txt")->InvokeCommand(&info), E_NOTIMPL);
-    EXPECT_EQ(watcher.Closed(), 1);
+    EXPECT_EQ(watcher.Closed(), 0);
     EXPECT_TRUE(requests_.empty());
     EXPECT_TRUE(boxes_.empty());
 }

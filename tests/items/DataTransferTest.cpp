@@ -165,14 +165,14 @@ TEST(DataTransfer, RequestsWithOtherMembersAreRefused)
     EXPECT_EQ(item->GetCanonicalFormatEtc(&format, &other), E_NOTIMPL);
 }
 
-TEST(DataTransfer, DroppedFileOfAFolderIsRefusedWithoutAnyDialog)
+TEST(DataTransfer, DroppedFileOfAFolderIsRefusedWithoutAsking)
 {
-    DialogWatcher watcher;
+    PromptRecorder prompt;
     const auto folder = MakeItem({{kKindCatalog, "/c.pld"}, {kKindFolder, "d", kAttrDirectory}});
     FORMATETC drop = Format(CF_HDROP);
     Medium medium;
     EXPECT_EQ(folder->GetData(&drop, &medium), DV_E_FORMATETC);
-    EXPECT_EQ(watcher.Closed(), 0);
+    EXPECT_TRUE(prompt.questions.empty());
 }
 
 class DroppedFileTest : public testing::Test {
@@ -188,14 +188,14 @@ protected:
     std::string cd_;
 };
 
-TEST_F(DroppedFileTest, MediumInAnOpticalDriveGivesTheBlockWithoutTheDialog)
+TEST_F(DroppedFileTest, MediumInAnOpticalDriveGivesTheBlockWithoutAsking)
 {
-    DialogWatcher watcher;
+    PromptRecorder prompt;
     const auto item = FileOnDisc("photo.jpg");
     FORMATETC drop = Format(CF_HDROP);
     Medium medium;
     ASSERT_EQ(item->GetData(&drop, &medium), S_OK);
-    EXPECT_EQ(watcher.Closed(), 0);
+    EXPECT_TRUE(prompt.questions.empty());
     const std::string path = cd_ + "/docs/photo.jpg";
     std::vector<BYTE> expected(20, 0);
     expected[0] = 20;
@@ -208,14 +208,14 @@ TEST_F(DroppedFileTest, MediumInAnOpticalDriveGivesTheBlockWithoutTheDialog)
     EXPECT_EQ(paths, std::vector<std::string>{path});
 }
 
-TEST_F(DroppedFileTest, CancelledDialogRefusesTheFile)
+TEST_F(DroppedFileTest, CancelledQuestionRefusesTheFile)
 {
-    DialogWatcher watcher;
+    PromptRecorder prompt;
     const auto item = FileOnDisc("not-there.jpg");
     FORMATETC drop = Format(CF_HDROP);
     Medium medium;
     EXPECT_EQ(item->GetData(&drop, &medium), DV_E_FORMATETC);
-    EXPECT_EQ(watcher.Closed(), 1);
+    EXPECT_EQ(prompt.questions, std::vector<std::string>{"not-there.jpg"});
     EXPECT_EQ(medium.hGlobal, nullptr);
 }
 

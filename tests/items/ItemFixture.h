@@ -1,10 +1,11 @@
 #pragma once
 // Builders shared by the item tests: identifier lists in the shapes the
-// namespace hands out, and a watcher that closes any modal dialog a test did
-// not expect (recording it), so a wrong dialog fails the test instead of
-// hanging it.
+// namespace hands out, a stand-in for the user's answer to the insert-medium
+// question, and a watcher that closes any modal dialog a test did not expect
+// (recording it), so a wrong dialog fails the test instead of hanging it.
 
 #include "items/CatItem.h"
+#include "items/MediumQuery.h"
 #include "namespace/IdList.h"
 
 #include <QObject>
@@ -78,6 +79,31 @@ inline platform::com::ComPtr<CCatItem> MakeItem(const std::vector<ElementShape>&
     // are about what CCatItem does.
     return platform::com::MakeCom<CCatItem>(reinterpret_cast<LPCITEMIDLIST>(root.data()), own.get());
 }
+
+// The insert-medium question while it lives: records the file each question
+// is about and answers with `answer` as the confirmed drive (empty: the user
+// cancels).
+class PromptRecorder final : public IMediumPrompt {
+public:
+    explicit PromptRecorder(std::string answer = {}) : answer_(std::move(answer)) { SetMediumPrompt(this); }
+    ~PromptRecorder() { SetMediumPrompt(nullptr); }
+    PromptRecorder(const PromptRecorder&) = delete;
+    PromptRecorder& operator=(const PromptRecorder&) = delete;
+
+    bool AskForMedium(const MediumQuery& query, HWND, std::string* driveRoot) override
+    {
+        questions.push_back(query.fileName);
+        if (answer_.empty())
+            return false;
+        *driveRoot = answer_;
+        return true;
+    }
+
+    std::vector<std::string> questions;
+
+private:
+    std::string answer_;
+};
 
 // Closes (rejects) every modal dialog that appears while it lives.
 class DialogWatcher : public QObject {

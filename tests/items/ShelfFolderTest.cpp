@@ -14,9 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -272,8 +274,10 @@ TEST_F(ShelfFolderTest, NewFolderDialogShowsTheErrorAndStaysOpenForAnotherName)
     auto* edit = Control<QLineEdit>(&dialog, 1004);
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->maxLength(), 255);
+    auto* ok = Control<QPushButton>(&dialog, kIdOk);
+    ASSERT_NE(nullptr, ok);
     edit->setText(QStringLiteral("Films"));
-    QTest::mouseClick(Control<QPushButton>(&dialog, kIdOk), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Error");
@@ -281,10 +285,42 @@ TEST_F(ShelfFolderTest, NewFolderDialogShowsTheErrorAndStaysOpenForAnotherName)
     EXPECT_EQ(boxes[0].type & 0xF0, platform::ui::MB_ICONINFORMATION);
 
     edit->setText(QStringLiteral("Films 2"));
-    QTest::mouseClick(Control<QPushButton>(&dialog, kIdOk), Qt::LeftButton);
+    QTest::mouseClick(ok, Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(asked, (std::vector<std::string>{"Films", "Films 2"}));
+}
+
+TEST_F(ShelfFolderTest, NewFolderCommandMakesTheNamedFolderAndCancelMakesNone)
+{
+    SetCatDir("", catDir);
+    const auto shelf = Shelf();
+    // Answers the dialog once it runs: the name, then OK; or Cancel.
+    QString typed;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CNewFolderDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        user.stop();
+        auto* edit = Control<QLineEdit>(dialog, 1004);
+        auto* button = Control<QPushButton>(dialog, typed.isEmpty() ? kIdCancel : kIdOk);
+        if (edit == nullptr || button == nullptr)
+            return dialog->reject();
+        edit->setText(typed);
+        button->click();
+    });
+    typed = QStringLiteral("Films");
+    user.start(10);
+    EXPECT_TRUE(NewShelfFolder(*shelf, nullptr));
+    EXPECT_TRUE(fs::is_directory(catDir + "/Films"));
+    EXPECT_EQ(notifications, 2);
+
+    typed.clear();
+    user.start(10);
+    EXPECT_FALSE(NewShelfFolder(*shelf, nullptr));
+    EXPECT_EQ(notifications, 2);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ShelfFolderTest, DeleteSendsTheFolderToTheTrashOnlyWhenConfirmed)

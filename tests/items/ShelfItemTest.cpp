@@ -204,13 +204,6 @@ TEST(ExportFileErrorTest, EachCauseHasItsFileErrorString)
     EXPECT_EQ(FileErrorText(sys::ERROR_DISK_FULL, "/x/out.txt"), "Disk full while accessing /x/out.txt.");
 }
 
-TEST(ExportFileErrorTest, SaveAsFilterBecomesTheDialogsNameFilters)
-{
-    EXPECT_EQ(QtFileFilters("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"),
-        (QStringList{QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")}));
-    EXPECT_EQ(QtFileFilters("Lists|*.txt;*.csv||"), QStringList{QStringLiteral("Lists (*.txt *.csv)")});
-}
-
 TEST_F(ShelfItemTest, SetInformationStoresNameAndContentAndAnnouncesIt)
 {
     int notifications = 0;

@@ -3,6 +3,7 @@
 
 #include "platform/system/Module.h"
 #include "module/ModuleLock.h"
+#include "module/Resources.h"
 #include "module/Settings.h"
 #include "platform/com/Memory.h"
 #include "platform/registry/Registry.h"
@@ -16,6 +17,18 @@
 #include <vector>
 
 using namespace pellidor;
+
+TEST(ProductResources, StringsAndMenusAreTheProductsOwn)
+{
+    ASSERT_TRUE(HasString(1));
+    EXPECT_EQ(LoadString(1), "Displays items by using large icons.");
+    EXPECT_EQ(LoadString(2001), "Name");
+    EXPECT_FALSE(HasString(0));
+    const platform::ui::MenuPtr file = LoadMenu(1015);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetItemCount(), 5);
+    EXPECT_EQ(LoadMenu(4242), nullptr);
+}
 
 TEST(ModuleLock, CountsObjectsUpAndDown)
 {

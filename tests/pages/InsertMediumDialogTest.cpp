@@ -78,7 +78,9 @@ protected:
                             {kKindFolder, "docs", kAttrDirectory, 500}, {kKindFile, "readme.txt", kAttrArchive, 5}},
             MakeHeader(kSerial, "Holidays"));
         ASSERT_NE(item.Get(), nullptr);
+        SetMediumPrompt(&InsertMediumPrompt());
     }
+    void TearDown() override { SetMediumPrompt(nullptr); }
 
     static std::string Root(const std::string& name) { return TestRoot() + "/" + name; }
 
@@ -148,7 +150,9 @@ TEST_F(InsertMediumTest, OkStaysOpenUntilTheDriveHoldsTheMediumAndCancelGivesUp)
         dialog.DriveList()->setCurrentIndex(IndexOf(*dialog.DriveList(), "usb"));
         dialog.accept(); // the right volume without the file
         stayedOpen = dialog.isVisible() && dialog.DriveRoot().empty();
-        dialog.findChild<QPushButton*>(QStringLiteral("id2"))->click();
+        auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("id2"));
+        ASSERT_NE(nullptr, cancel);
+        cancel->click();
     });
     std::string root = "untouched";
     EXPECT_FALSE(FindTheMedium(*item, nullptr, &root));
@@ -230,9 +234,15 @@ TEST_F(InsertMediumTest, DialogShowsTheFileAndTheVolume)
     SetDrives({});
     CInsertMediumDialog dialog(MediumQueryFor(*item), nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Pellidor"));
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("id1013"))->text(), QStringLiteral("readme.txt"));
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("id1028"))->text(), QStringLiteral("Holidays"));
-    EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("id1022"))->pixmap().isNull());
+    const auto* file = dialog.findChild<QLabel*>(QStringLiteral("id1013"));
+    const auto* volume = dialog.findChild<QLabel*>(QStringLiteral("id1028"));
+    const auto* icon = dialog.findChild<QLabel*>(QStringLiteral("id1022"));
+    ASSERT_NE(nullptr, file);
+    ASSERT_NE(nullptr, volume);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_EQ(file->text(), QStringLiteral("readme.txt"));
+    EXPECT_EQ(volume->text(), QStringLiteral("Holidays"));
+    EXPECT_FALSE(icon->pixmap().isNull());
     EXPECT_FALSE(dialog.windowIcon().isNull());
     // No drive at all: OK cannot succeed.
     EXPECT_EQ(dialog.DriveList()->count(), 0);

@@ -7,6 +7,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Messages.h"
 #include "reader/ReadProgress.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

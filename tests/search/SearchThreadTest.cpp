@@ -8,6 +8,7 @@
 #include "platform/system/Errors.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -542,6 +543,27 @@ TEST_F(SearchWalkTest, AWalkHoldsOnlyTheFoldersOnItsPath)
         EXPECT_GE(owner.maxLiveObjects - before, 2 * kWidth * kDepth);
     }
     EXPECT_EQ(ModuleLockCount(), before);
+}
+
+TEST(SearchCriteriaLookIn, CopiesShareTheStartFolderAndTheLastOneReleasesIt)
+{
+    const auto folder = platform::com::MakeCom<CShelfFolder>();
+    {
+        SearchCriteria criteria;
+        criteria.LookIn = folder;
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+        SearchCriteria copy = criteria;
+        EXPECT_EQ(copy.LookIn.Get(), folder.Get());
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        SearchCriteria moved = std::move(copy);
+        EXPECT_FALSE(copy.LookIn);
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        criteria = moved;
+        EXPECT_EQ(folder->ReferenceCount(), 3u);
+        moved.LookIn.Reset();
+        EXPECT_EQ(folder->ReferenceCount(), 2u);
+    }
+    EXPECT_EQ(folder->ReferenceCount(), 1u);
 }
 
 } // namespace

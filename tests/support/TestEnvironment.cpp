@@ -1,10 +1,5 @@
 #include "tests/support/TestEnvironment.h"
 
-#include "catalog/CatFile.h"
-#include "platform/registry/Registry.h"
-
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,14 +40,6 @@ std::string ReadFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
-}
-
-void UseCatalogDirectory(const std::string& directory)
-{
-    QDir().mkpath(QString::fromStdString(directory));
-    platform::registry::Key key;
-    ASSERT_EQ(key.Create(platform::registry::Hive::LocalMachine, kCatDirKey), 0);
-    ASSERT_EQ(key.SetString("", directory), 0);
 }
 
 std::vector<std::string> SplitLines(const std::string& text)

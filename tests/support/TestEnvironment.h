@@ -16,9 +16,6 @@ std::string TestPath(const std::string& relative);
 // Writes `content` to the file at `path` (created or replaced).
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
-// Makes `directory` and names it the catalog directory (the default value of
-// the CatDir key), as setting up the program does.
-void UseCatalogDirectory(const std::string& directory);
 // The lines of `text`, without their line ends.
 std::vector<std::string> SplitLines(const std::string& text);
 // The directory of the built programs (pellidor, the test helpers).

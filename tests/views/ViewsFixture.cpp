@@ -2,6 +2,7 @@
 
 #include "namespace/CatFolder.h"
 #include "namespace/FolderViews.h"
+#include "tests/support/CatalogDirectory.h"
 #include "views/FolderViewMaker.h"
 
 namespace pellidor::test {

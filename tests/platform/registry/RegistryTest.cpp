@@ -262,11 +262,19 @@ TEST(Registry, MovedKeyKeepsItsHandle)
     EXPECT_EQ(first.SetDword("v", 9), static_cast<LONG>(sys::ERROR_INVALID_HANDLE));
 }
 
-TEST(Registry, EachTestHasItsOwnDatabase)
+TEST(Registry, EachDataDirectoryHasItsOwnDatabase)
 {
-    // Earlier tests wrote Software\Pellidor; this test's data directory is new.
+    const std::string first = pellidor::test::TestRoot() + "/data";
+    const std::string second = pellidor::test::TestRoot() + "/other-data";
+    CreateKey(Hive::CurrentUser, "Software\\Pellidor");
     Key key;
+    setenv("XDG_DATA_HOME", second.c_str(), 1);
+    EXPECT_EQ(DatabasePath(), second + "/pellidor/registry.db");
     EXPECT_EQ(key.Open(Hive::CurrentUser, "Software\\Pellidor"), 2);
+    CreateKey(Hive::CurrentUser, "Software\\Other");
+    setenv("XDG_DATA_HOME", first.c_str(), 1);
+    EXPECT_EQ(key.Open(Hive::CurrentUser, "Software\\Pellidor"), 0);
+    EXPECT_EQ(key.Open(Hive::CurrentUser, "Software\\Other"), 2);
 }
 
 TEST(Registry, TwoProcessesWritingAtOnceLoseNothing)

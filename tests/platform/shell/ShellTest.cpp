@@ -3,8 +3,13 @@
 #include "platform/shell/TypeKey.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QTest>
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +125,61 @@ TEST(Execute, MissingFilesAndUnknownVerbsFailWithoutStartingAnything)
     const std::string file = pellidor::test::TestPath("a.txt");
     pellidor::test::WriteFile(file, "x");
     EXPECT_EQ(ShellExecute(nullptr, "print", file, {}, {}, SW_SHOWNORMAL), SE_ERR_NOASSOC);
+}
+
+// A program that records its arguments, one a line, then its working
+// directory, in `record` once it has run (written whole, then renamed).
+class ExecuteProgramTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        bin_ = pellidor::test::TestPath("bin");
+        QDir().mkpath(QString::fromStdString(bin_));
+        record_ = pellidor::test::TestPath("record.txt");
+        program_ = bin_ + "/pellidor-record-arguments";
+        pellidor::test::WriteFile(program_,
+            "#!/bin/sh\n"
+            "for argument in \"$@\"; do printf '%s\\n' \"$argument\"; done > '"
+                + record_ + ".part'\npwd >> '" + record_ + ".part'\nmv '" + record_ + ".part' '" + record_ + "'\n");
+        QFile::setPermissions(QString::fromStdString(program_), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // The record, once the program has written it; empty after 10 s.
+    std::string Record() const
+    {
+        const QString path = QString::fromStdString(record_);
+        if (!QTest::qWaitFor([&path] { return QFile::exists(path); }, 10000))
+            return {};
+        return pellidor::test::ReadFile(record_);
+    }
+
+    std::string bin_;
+    std::string record_;
+    std::string program_;
+};
+
+TEST_F(ExecuteProgramTest, ProgramGetsItsParametersAsArgumentsInTheGivenDirectory)
+{
+    const std::string directory = pellidor::test::TestPath("work");
+    QDir().mkpath(QString::fromStdString(directory));
+    EXPECT_GT(ShellExecute(nullptr, "open", program_, "one \"two words\"  three", directory, SW_SHOWNORMAL), 32);
+    EXPECT_EQ(Record(), "one\ntwo words\nthree\n" + directory + "\n");
+}
+
+TEST_F(ExecuteProgramTest, ProgramWithoutParametersGetsNoArguments)
+{
+    EXPECT_GT(ShellExecute(nullptr, nullptr, program_, {}, bin_, SW_SHOWNORMAL), 32);
+    EXPECT_EQ(Record(), bin_ + "\n");
+}
+
+TEST_F(ExecuteProgramTest, BareProgramNameIsFoundOnThePath)
+{
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", (bin_ + ":" + path).c_str(), 1);
+    const int answer = ShellExecute(nullptr, nullptr, "pellidor-record-arguments", "found", bin_, SW_SHOWNORMAL);
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_GT(answer, 32);
+    EXPECT_EQ(Record(), "found\n" + bin_ + "\n");
 }
 
 TEST(Execute, FolderRequestsGoToTheRegisteredHandlerOnly)

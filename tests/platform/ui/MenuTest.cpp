@@ -52,11 +52,13 @@ TEST(Menu, StatesAndSubmenusAreFoundThroughTheTree)
     ASSERT_NE(menu.GetSubMenu(0), nullptr);
     EXPECT_TRUE(menu.CheckItem(7, MF_BYCOMMAND, true));
     EXPECT_TRUE(menu.EnableItem(7, MF_BYCOMMAND, false));
+    ASSERT_NE(nullptr, menu.FindItem(7));
     EXPECT_EQ(menu.FindItem(7)->state, MFS_CHECKED | MFS_GRAYED);
     EXPECT_TRUE(menu.EnableItem(7, MF_BYCOMMAND, true));
     EXPECT_EQ(menu.FindItem(7)->state, MFS_CHECKED);
     const MenuPtr copy = menu.Clone();
     menu.CheckItem(7, MF_BYCOMMAND, false);
+    ASSERT_NE(nullptr, copy->FindItem(7));
     EXPECT_EQ(copy->FindItem(7)->state, MFS_CHECKED);
 }
 
@@ -79,8 +81,11 @@ TEST(MenuResource, ParsesItemsSeparatorsPopupsAndStates)
     EXPECT_EQ(menu->GetItem(0)->state, MFS_DEFAULT);
     EXPECT_TRUE(menu->GetItem(1)->IsSeparator());
     ASSERT_TRUE(menu->GetItem(2)->IsPopup());
+    ASSERT_NE(nullptr, menu->FindItem(2));
     EXPECT_EQ(menu->FindItem(2)->state, MFS_GRAYED | MFS_CHECKED);
-    EXPECT_EQ(ParseMenu(text, 6)->GetItemCount(), 0);
+    const MenuPtr empty = ParseMenu(text, 6);
+    ASSERT_NE(nullptr, empty);
+    EXPECT_EQ(empty->GetItemCount(), 0);
     EXPECT_EQ(ParseMenu(text, 7), nullptr);
 }
 
@@ -104,13 +109,20 @@ TEST(MenuResource, MalformedTextGivesNoMenu)
     }
 }
 
-TEST(MenuResource, CompiledMenusLoadAndUnknownIdsGiveNone)
+TEST(MenuResource, EachModuleLoadsItsOwnMenusAndUnknownIdsGiveNone)
 {
-    const MenuPtr file = LoadMenu(1015);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->GetItemCount(), 5);
-    EXPECT_NE(LoadMenu(1016), nullptr);
-    EXPECT_EQ(LoadMenu(4242), nullptr);
+    const MenuPtr first = LoadMenu(ResourceModule("first"), 7);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first->GetItemCount(), 3);
+    EXPECT_EQ(first->GetItem(0)->id, 22u);
+    ASSERT_NE(first->GetItem(2)->submenu, nullptr);
+    EXPECT_EQ(first->GetItem(2)->submenu->GetItem(0)->text, "Other");
+    const MenuPtr second = LoadMenu(ResourceModule("second"), 7);
+    ASSERT_NE(second, nullptr);
+    ASSERT_EQ(second->GetItemCount(), 1);
+    EXPECT_EQ(second->GetItem(0)->text, "Only item");
+    EXPECT_EQ(LoadMenu(ResourceModule("first"), 4242), nullptr);
+    EXPECT_EQ(LoadMenu(ResourceModule("no-such-module"), 7), nullptr);
 }
 
 TEST(Menu, PopupsAreFoundByTheirOwnIdsAtAnyDepth)

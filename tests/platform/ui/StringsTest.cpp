@@ -8,13 +8,35 @@
 
 using namespace platform::ui;
 
-TEST(Strings, TheProductsTableIsLoaded)
+namespace {
+
+constexpr ResourceModule kFirst{"first"};
+constexpr ResourceModule kSecond{"second"};
+constexpr ResourceModule kNone{"no-such-module"};
+
+} // namespace
+
+TEST(Strings, EachModuleFindsItsOwnTable)
 {
-    // The test links the product, whose compiled resources hold the table.
-    ASSERT_TRUE(HasString(1));
-    EXPECT_EQ(LoadString(1), "Displays items by using large icons.");
-    EXPECT_FALSE(HasString(0));
-    EXPECT_EQ(LoadString(4000000), "");
+    EXPECT_EQ(LoadString(kFirst, 1), "Text of the first module.");
+    EXPECT_EQ(LoadString(kSecond, 1), "Text of the second module.");
+    EXPECT_TRUE(HasString(kFirst, 2));
+    EXPECT_FALSE(HasString(kSecond, 2));
+    EXPECT_EQ(LoadString(kSecond, 2), "");
+    EXPECT_FALSE(HasString(kFirst, 0));
+    EXPECT_EQ(LoadString(kFirst, 4000000), "");
+}
+
+TEST(Strings, EscapesAreReadAndLinesWithoutATabAreNoStrings)
+{
+    EXPECT_EQ(LoadString(kFirst, 2), "Tab\there, line\nend, backslash \\ and \\x kept");
+    EXPECT_FALSE(HasString(kFirst, 3));
+}
+
+TEST(Strings, AModuleWithoutATableHasNoStrings)
+{
+    EXPECT_FALSE(HasString(kNone, 1));
+    EXPECT_EQ(LoadString(kNone, 1), "");
 }
 
 struct InsertCase {

@@ -2,11 +2,13 @@
 // CLinkLabel: a static text that looks and acts like a web link. Its text is
 // an address (a web page, "mailto:…"); a click opens it with the desktop's
 // default application. The look follows the parent's font: one weight step
-// bolder, underlined, blue, on a transparent background.
+// bolder, underlined, blue, on a transparent background. A control of the
+// platform, for every program's dialogs (Setup's too); using it takes
+// Qt's widgets (the pellidor_platform_widgets library).
 
 #include <QLabel>
 
-namespace pellidor {
+namespace platform::ui {
 
 class CLinkLabel : public QLabel {
     Q_OBJECT
@@ -29,4 +31,4 @@ private:
     bool pressed_ = false;
 };
 
-} // namespace pellidor
+} // namespace platform::ui

@@ -1,4 +1,4 @@
-#include "pages/LinkLabel.h"
+#include "platform/ui/LinkLabel.h"
 
 #include "platform/com/ShellTypes.h"
 #include "platform/shell/Execute.h"
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace pellidor {
+namespace platform::ui {
 
 namespace {
 
@@ -66,9 +66,8 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* event)
 void CLinkLabel::Open()
 {
     // The answer is not looked at: a link that cannot be opened does nothing.
-    platform::shell::ShellExecute(
-        parentWidget(), "open", text().toStdString(), std::string(), std::string(), SW_SHOWNORMAL);
+    shell::ShellExecute(parentWidget(), "open", text().toStdString(), std::string(), std::string(), SW_SHOWNORMAL);
     Q_EMIT Clicked();
 }
 
-} // namespace pellidor
+} // namespace platform::ui

@@ -1,4 +1,4 @@
-#include "pages/LinkLabel.h"
+#include "platform/ui/LinkLabel.h"
 #include "platform/shell/Execute.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 
 #include <vector>
 
-using namespace pellidor;
 using platform::shell::ExecuteRequest;
+using platform::ui::CLinkLabel;
 
 namespace {
 
