@@ -226,7 +226,8 @@ CViewList::CViewList(QWidget* parent)
     // One selection for both faces, so switching keeps it.
     delete details_->selectionModel();
     details_->setSelectionModel(icons_->selectionModel());
-    icons_->setUniformItemSizes(true);
+    // Not uniform: an item's size comes from its own name.
+    icons_->setUniformItemSizes(false);
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
     icons_->setMovement(QListView::Static);
