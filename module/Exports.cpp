@@ -4,10 +4,12 @@
 #include "items/MediumQuery.h"
 #include "items/PropertySheetUi.h"
 #include "module/ClassObjects.h"
+#include "namespace/FolderViews.h"
 #include "pages/InsertMediumDialog.h"
 #include "pages/ItemPropertySheet.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
+#include "views/FolderViewMaker.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -18,6 +20,8 @@ namespace {
 // their Properties commands show the library's property sheets.
 const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()),
     pellidor::SetPropertySheetUi(&pellidor::ItemPropertySheetUi()), true);
+// The folders' views are the library's views.
+const bool g_viewsWired = (pellidor::SetFolderViews(&pellidor::TheFolderViews()), true);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "catalog/CatFile.h"
 #include "catalog/ListWalkGuard.h"
 #include "namespace/CatList.h"
+#include "namespace/FolderViews.h"
 #include "namespace/IdList.h"
 #include "platform/shell/Execute.h"
 
@@ -151,8 +152,8 @@ HRESULT CCatFolder::GetDisplayName(DWORD flags, STRRET* out)
 
 ComPtr<IShellView> CCatFolder::CreateView(HWND)
 {
-    // The catalog view comes with the views; until then there is none.
-    return nullptr;
+    IFolderViews* views = FolderViews();
+    return views != nullptr ? views->MakeCatalogView(*this) : nullptr;
 }
 
 bool CCatFolder::LoadChildren(bool reload)
