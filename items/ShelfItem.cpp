@@ -12,7 +12,6 @@
 #include "platform/system/Errors.h"
 #include "platform/system/File.h"
 #include "platform/ui/FileDialog.h"
-#include "platform/system/Errors.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
