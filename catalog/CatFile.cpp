@@ -273,6 +273,7 @@ bool CCatFile::ReadHeader()
     if (available < kVersion1HeaderSize || Reader().ReadAt(0, raw, available) != static_cast<std::int64_t>(available))
         return false;
     std::memcpy(static_cast<void*>(&header_), raw, kHeaderSize);
+    storedHeader_ = header_;
     fromVersion1_ = false;
     if (header_.Magic != kCatMagic)
         return false;
@@ -440,6 +441,15 @@ bool CCatFile::WriteHeader()
         return false;
     }
     const bool written = file_.Seek(0) && file_.Write(&header_, sizeof header_) && file_.Flush();
+    if (!written) {
+        // A write that stopped part way (a full disk, a size limit) would
+        // leave a header of two halves: put the old bytes back, as far as
+        // they went, and keep the first failure's error.
+        const DWORD error = platform::system::GetLastError();
+        if (file_.Seek(0) && file_.Write(&storedHeader_, sizeof storedHeader_))
+            file_.Flush();
+        platform::system::SetLastError(error);
+    }
     file_.Close();
     return written;
 }

@@ -99,7 +99,9 @@ public:
     // Each out icon may be null; an icon that cannot be built is handed out
     // as null. The caller destroys the icons.
     bool ReadIcons(HICON* large, HICON* small);
-    // Needs an object opened in update mode; closes the file.
+    // Needs an object opened in update mode; closes the file. A write that
+    // fails part way puts the old header back, so the file holds either the
+    // new header or the old one.
     bool WriteHeader();
 
     void SetUserName(const std::string& text);
@@ -159,6 +161,9 @@ private:
     std::int32_t listCount_ = 0;
     std::int32_t listIndex_ = 0;
     CatHeader header_{};
+    // The header as the file holds it, put back when a header write stops
+    // part way.
+    CatHeader storedHeader_{};
     // Set by Open for a converted version-1 header, which WriteHeader will
     // not write back: 832 bytes at 0 would overwrite the old file's data.
     bool fromVersion1_ = false;

@@ -294,4 +294,49 @@ std::vector<std::vector<std::string>> ChildRows(CCatFolder& folder, int sortColu
     return rows;
 }
 
+namespace {
+
+// Names compare as the catalog's own file system did: A-Z folded.
+bool SameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return fold(x) == fold(y);
+    });
+}
+
+} // namespace
+
+ComPtr<CCatFolder> FindCatalogFolder(CCatFolder& catalogRoot, const std::string& path, std::string* error)
+{
+    ComPtr<CCatFolder> current = ComPtr<CCatFolder>::AddRefed(&catalogRoot);
+    std::string name;
+    std::vector<std::string> names;
+    for (const char c : path + "/") {
+        if (c == '/' || c == '\\') {
+            if (!name.empty())
+                names.push_back(name);
+            name.clear();
+        } else {
+            name += c;
+        }
+    }
+    for (const auto& component : names) {
+        current->LoadChildren(false);
+        ComPtr<CCatFolder> next;
+        for (int i = 0; i < current->GetChildCount() && !next; ++i) {
+            CCatItem* child = current->GetChild(i);
+            auto* folder = dynamic_cast<CCatFolder*>(child);
+            if (folder != nullptr && SameName(child->GetName(), component))
+                next = ComPtr<CCatFolder>::AddRefed(folder);
+        }
+        if (!next) {
+            *error = "no folder '" + path + "' in the catalog";
+            return nullptr;
+        }
+        current = next;
+    }
+    return current;
+}
+
 } // namespace pellidor::cli

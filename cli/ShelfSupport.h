@@ -25,6 +25,9 @@ platform::com::ComPtr<CShelfFolder> FindShelfFolder(CShelfFolder& root, const st
 // A catalog named by its file's path (on the shelf or not) or by its name on
 // the shelf; several catalogs of that name are an error listing them.
 platform::com::ComPtr<CShelfItem> FindCatalog(CShelfFolder& root, const std::string& name, std::string* error);
+// A folder inside a catalog by its path below the volume's root ("/" or
+// "\" between names, A-Z folded; empty for the root itself).
+platform::com::ComPtr<CCatFolder> FindCatalogFolder(CCatFolder& catalog, const std::string& path, std::string* error);
 // A catalog or a shelf folder, as `mv` and `rm` take them.
 platform::com::ComPtr<CCatFolder> FindShelfEntry(CShelfFolder& root, const std::string& name, std::string* error);
 

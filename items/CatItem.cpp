@@ -5,6 +5,8 @@
 #include "items/DropTarget.h"
 #include "items/Images.h"
 #include "items/MediumQuery.h"
+#include "items/PropertySheetUi.h"
+#include "items/ShelfItem.h"
 #include "items/TextHelpers.h"
 #include "module/Resources.h"
 #include "platform/shell/Execute.h"
@@ -323,10 +325,16 @@ HRESULT CCatItem::OnOpen(CMINVOKECOMMANDINFO* info)
     return E_NOTIMPL;
 }
 
-HRESULT CCatItem::OnProperties(CMINVOKECOMMANDINFO*)
+HRESULT CCatItem::OnProperties(CMINVOKECOMMANDINFO* info)
 {
-    // Comes with the property pages.
-    return E_NOTIMPL;
+    // The volume page shows a catalog item of its own, made for the sheet
+    // and released when the sheet has closed.
+    IPropertySheetUi* ui = PropertySheetUi();
+    const platform::com::ComPtr<CShelfItem> catalog = CatalogItemOf(*this);
+    if (ui == nullptr || !catalog)
+        return E_NOTIMPL;
+    ui->ShowProperties(info != nullptr ? info->hwnd : nullptr, this, *catalog);
+    return S_OK;
 }
 
 HRESULT CCatItem::OnSend(CMINVOKECOMMANDINFO*)

@@ -3,6 +3,7 @@
 #include "catalog/CatFile.h"
 #include "items/ShelfItem.h"
 #include "module/ChangeNotify.h"
+#include "namespace/FolderViews.h"
 #include "namespace/IdList.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/FileOperation.h"
@@ -266,8 +267,8 @@ bool CShelfFolder::AcceptsDrops()
 
 ComPtr<IShellView> CShelfFolder::CreateView(HWND)
 {
-    // The shelf view comes with the views; until then there is none.
-    return nullptr;
+    IFolderViews* views = FolderViews();
+    return views != nullptr ? views->MakeShelfView(*this) : nullptr;
 }
 
 bool CShelfFolder::LoadChildren(bool reload)

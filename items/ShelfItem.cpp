@@ -3,13 +3,15 @@
 #include "catalog/CatFile.h"
 #include "items/ExportFile.h"
 #include "items/Images.h"
+#include "items/PropertySheetUi.h"
 #include "items/TextHelpers.h"
 #include "module/ChangeNotify.h"
 #include "module/Resources.h"
 #include "namespace/IdList.h"
 #include "platform/shell/FileOperation.h"
-#include "platform/ui/FileDialog.h"
 #include "platform/system/Errors.h"
+#include "platform/system/File.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 
 #include <algorithm>
@@ -216,10 +218,15 @@ UINT CShelfItem::GetMenuID()
     return 1013;
 }
 
-HRESULT CShelfItem::OnProperties(CMINVOKECOMMANDINFO*)
+HRESULT CShelfItem::OnProperties(CMINVOKECOMMANDINFO* info)
 {
-    // The volume page comes with the property pages.
-    return E_NOTIMPL;
+    IPropertySheetUi* ui = PropertySheetUi();
+    if (ui == nullptr)
+        return E_NOTIMPL;
+    // Held while the sheet is open, whoever else lets the item go.
+    const auto self = platform::com::ComPtr<CShelfItem>::AddRefed(this);
+    ui->ShowProperties(info != nullptr ? info->hwnd : nullptr, nullptr, *this);
+    return S_OK;
 }
 
 std::string CShelfItem::GetName()
@@ -263,21 +270,37 @@ HRESULT CShelfItem::GetDisplayName(DWORD flags, STRRET* out)
     return FillDisplayName(flags, GetName(), out);
 }
 
-bool CShelfItem::SetInformation(const std::optional<std::string>& userName, const std::optional<std::string>& content)
+bool CShelfItem::SetInformation(
+    const std::optional<std::string>& userName, const std::optional<std::string>& content, DWORD* error)
 {
+    const auto fail = [error] {
+        if (error != nullptr) {
+            const DWORD last = platform::system::GetLastError();
+            *error = last != platform::system::ERROR_SUCCESS ? last : platform::system::ERROR_GEN_FAILURE;
+        }
+        return false;
+    };
     {
         CCatFile file;
+        platform::system::SetLastError(platform::system::ERROR_SUCCESS);
         if (!file.Open(CatalogFilePath(), CCatFile::OpenMode::Update))
-            return false;
+            return fail();
         if (userName)
             file.SetUserName(*userName);
         if (content)
             file.SetContent(*content);
         if (!file.WriteHeader())
-            return false;
+            return fail();
     }
     NotifyCatalogsChanged();
+    if (error != nullptr)
+        *error = platform::system::ERROR_SUCCESS;
     return true;
+}
+
+bool CShelfItem::CatalogFileSize(std::uint64_t* size) const
+{
+    return platform::system::GetFileSize(CatalogFilePath(), size);
 }
 
 HRESULT CShelfItem::GetIconLocation(UINT, char* iconFile, UINT cchMax, int* index, UINT* outFlags)

@@ -49,9 +49,14 @@ public:
     std::uint32_t DriveType() const;
 
     // Stores a new user name and/or content text (none: kept) in the
-    // catalog's header; announces the change on success. False when the
-    // catalog cannot be opened or written; nothing is shown.
-    bool SetInformation(const std::optional<std::string>& userName, const std::optional<std::string>& content);
+    // catalog's header; announces the change on success. False, with the
+    // Windows error in `error`, when the catalog cannot be opened or
+    // written; then nothing is announced and the header is as it was.
+    // Nothing is shown.
+    bool SetInformation(
+        const std::optional<std::string>& userName, const std::optional<std::string>& content, DWORD* error = nullptr);
+    // The catalog file's size on disk; false when its status cannot be read.
+    bool CatalogFileSize(std::uint64_t* size) const;
 
     // Writes the export file at `path` (created or replaced): the header
     // line, then one line per catalogued file, CR LF line ends. False, with

@@ -2,20 +2,28 @@
 // else in Pellidor.so stays hidden.
 
 #include "items/MediumQuery.h"
+#include "items/PropertySheetUi.h"
 #include "module/ClassObjects.h"
 #include "module/Registration.h"
+#include "namespace/FolderViews.h"
 #include "pages/InsertMediumDialog.h"
+#include "pages/ItemPropertySheet.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 #include "platform/system/Module.h"
+#include "views/FolderViewMaker.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
 // Wired while the library loads, before any object exists: the questions
-// the items ask of the user are answered by the library's dialogs.
-const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()), true);
+// the items ask of the user are answered by the library's dialogs, and
+// their Properties commands show the library's property sheets.
+const bool g_userInterfaceWired = (pellidor::SetMediumPrompt(&pellidor::InsertMediumPrompt()),
+    pellidor::SetPropertySheetUi(&pellidor::ItemPropertySheetUi()), true);
+// The folders' views are the library's views.
+const bool g_viewsWired = (pellidor::SetFolderViews(&pellidor::TheFolderViews()), true);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "catalog/CatFile.h"
 #include "catalog/ListWalkGuard.h"
 #include "namespace/CatList.h"
+#include "namespace/FolderViews.h"
 #include "namespace/IdList.h"
 #include "platform/shell/Execute.h"
 
@@ -113,10 +114,10 @@ HRESULT CCatFolder::OnOpen(CMINVOKECOMMANDINFO* info)
     return OpenInShell(info, "open");
 }
 
-HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO*)
+HRESULT CCatFolder::OnProperties(CMINVOKECOMMANDINFO* info)
 {
-    // The folder and volume pages come with the property pages.
-    return E_NOTIMPL;
+    // The sheet picks the folder page by IsFolder.
+    return CCatItem::OnProperties(info);
 }
 
 LPITEMIDLIST CCatFolder::GetLastID()
@@ -151,8 +152,8 @@ HRESULT CCatFolder::GetDisplayName(DWORD flags, STRRET* out)
 
 ComPtr<IShellView> CCatFolder::CreateView(HWND)
 {
-    // The catalog view comes with the views; until then there is none.
-    return nullptr;
+    IFolderViews* views = FolderViews();
+    return views != nullptr ? views->MakeCatalogView(*this) : nullptr;
 }
 
 bool CCatFolder::LoadChildren(bool reload)

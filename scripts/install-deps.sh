@@ -10,6 +10,8 @@ packages=(
   shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-dejavu-core
   dbus xvfb xauth
   xdotool
+  # The printed list is checked on its PDF: page count and text
+  poppler-utils
   # FAT and ext4 images for the loop-mounted volume tests
   dosfstools e2fsprogs
   python3 clang-format git

@@ -294,3 +294,23 @@ bool File::Fail(int errnoValue)
 }
 
 } // namespace platform::system
+
+namespace platform::system {
+
+bool GetFileSize(const std::string& path, std::uint64_t* size)
+{
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (size != nullptr)
+        *size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+} // namespace platform::system

@@ -72,4 +72,9 @@ private:
     std::string path_;
 };
 
+// The size of the file at `path`, read from its status without opening it
+// (so also while a writer holds it); false with the thread's last error set
+// when there is no such file or its status cannot be read.
+bool GetFileSize(const std::string& path, std::uint64_t* size);
+
 } // namespace platform::system

@@ -542,6 +542,32 @@ bool Save(const QImage& image, const QDir& dir, const char* name)
 
 } // namespace
 
+// The attribute boxes of the property pages, 13 × 13: a sunken white box,
+// and the same box with a check mark.
+QImage AttributeBox(bool checked)
+{
+    QImage image(13, 13, QImage::Format_ARGB32);
+    image.fill(kPaper);
+    QPainter p(&image);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(0, 0, 12, 0);
+    p.drawLine(0, 0, 0, 12);
+    p.setPen(kOutline);
+    p.drawLine(1, 1, 11, 1);
+    p.drawLine(1, 1, 1, 11);
+    p.setPen(kPaperShade);
+    p.drawLine(1, 12, 12, 12);
+    p.drawLine(12, 1, 12, 12);
+    if (checked) {
+        p.setPen(Qt::black);
+        for (int i = 0; i < 3; ++i) {
+            p.drawLine(3, 5 + i, 5, 7 + i);
+            p.drawLine(5, 7 + i, 9, 3 + i);
+        }
+    }
+    return image;
+}
+
 int main(int argc, char** argv)
 {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr)
@@ -567,5 +593,7 @@ int main(int argc, char** argv)
     ok = Save(Icon(16, Drive), dir, "1001.png") && ok;
     ok = Save(ReadingPicture(-1), dir, "1012.png") && ok;
     ok = SaveReadingAnimation(dir, "1011.gif") && ok;
+    ok = Save(AttributeBox(false), dir, "1026.png") && ok;
+    ok = Save(AttributeBox(true), dir, "1027.png") && ok;
     return ok ? 0 : 1;
 }

@@ -69,6 +69,23 @@ TEST_P(WriteLimitTest, WriteErrorLeavesNoFile)
 
 INSTANTIATE_TEST_SUITE_P(Limits, WriteLimitTest, testing::Values(0u, 100u, 831u, 1000u, 2000u, 4096u, 12000u));
 
+// A header write that stops part way, as on a full disk, puts back the
+// bytes it had written: the limits fall before, inside and after the name.
+class HeaderWriteLimitTest : public CatFileFailureTest, public testing::WithParamInterface<unsigned> { };
+
+TEST_P(HeaderWriteLimitTest, FailedHeaderWriteLeavesTheCatalogAsItWas)
+{
+    MakeTree();
+    ASSERT_EQ(RunHelper({QString::fromStdString(tree_), QString::fromStdString(target())}), 0);
+    const std::string before = ReadFile(target());
+    EXPECT_EQ(RunHelper({QStringLiteral("--set-name"), QString::fromStdString(target()), QString(200, QLatin1Char('n')),
+                  QStringLiteral("--file-size-limit"), QString::number(GetParam())}),
+        1);
+    EXPECT_EQ(ReadFile(target()), before) << "limit " << GetParam();
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, HeaderWriteLimitTest, testing::Values(100u, 320u, 400u, 831u));
+
 TEST_F(CatFileFailureTest, WithoutALimitTheSameHelperWritesTheCatalog)
 {
     MakeTree();

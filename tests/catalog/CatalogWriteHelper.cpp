@@ -1,10 +1,12 @@
 // catalog_write_helper ROOT CATALOG [--file-size-limit BYTES] [--user UID]
+// catalog_write_helper --set-name CATALOG NAME [--file-size-limit BYTES]
 //
 // Writes one catalog of ROOT to CATALOG in a process of its own, after
 // limiting the size of the files it may write (writes past the limit fail
 // with EFBIG, as on a full disk) or dropping to another user (so folders can
 // be unreadable even where the tests run as root). Exits 0 when Create
-// succeeded, 1 when it failed, 2 on bad arguments.
+// succeeded, 1 when it failed, 2 on bad arguments. With --set-name it
+// stores NAME in the header of CATALOG instead (0 stored, 1 failed).
 
 #include "catalog/CatFile.h"
 
@@ -29,9 +31,9 @@ private:
     std::atomic<bool> cancelled_{false};
 };
 
-bool Constrain(int argc, char** argv)
+bool Constrain(int argc, char** argv, int first)
 {
-    for (int i = 3; i + 1 < argc; i += 2) {
+    for (int i = first; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const unsigned long long value = std::strtoull(argv[i + 1], nullptr, 10);
         if (option == "--file-size-limit") {
@@ -54,7 +56,16 @@ bool Constrain(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc % 2 == 0 || !Constrain(argc, argv))
+    if (argc >= 4 && std::strcmp(argv[1], "--set-name") == 0) {
+        if (argc % 2 != 0 || !Constrain(argc, argv, 4))
+            return 2;
+        pellidor::CCatFile catalog;
+        if (!catalog.Open(argv[2], pellidor::CCatFile::OpenMode::Update))
+            return 1;
+        catalog.SetUserName(argv[3]);
+        return catalog.WriteHeader() ? 0 : 1;
+    }
+    if (argc < 3 || argc % 2 == 0 || !Constrain(argc, argv, 3))
         return 2;
     Progress progress;
     pellidor::CCatFile catalog;

@@ -199,6 +199,23 @@ TEST_F(ShelfCommandsTest, InfoShowsTheFactsAndStoresNewOnes)
     EXPECT_EQ(rows[0].toObject()[QStringLiteral("Total Bytes")].toString(), QStringLiteral("1073741825"));
 }
 
+TEST_F(ShelfCommandsTest, InfoCountsWhatTheFolderAndVolumePagesShow)
+{
+    // The catalog: b.txt, Docs (Sub (deep.txt), a.doc), A.txt.
+    Outcome run = Pellidor({"info", "Holiday"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("File Bytes\t" + std::to_string(fs::file_size(holiday)) + "\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Files\t4\nFolders\t2\nFiles Bytes\t3000000009\n"), std::string::npos) << run.out;
+    // A folder counts itself, as its page does.
+    run = Pellidor({"info", "Holiday", "docs"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Files\t2\nFolders\t2\nFiles Bytes\t8\n"), std::string::npos) << run.out;
+    run = Pellidor({"info", "Holiday", "Docs/Sub"});
+    EXPECT_NE(run.out.find("Files\t1\nFolders\t1\nFiles Bytes\t1\n"), std::string::npos) << run.out;
+    ExpectOneLineError(Pellidor({"info", "Holiday", "Nowhere"}), "no folder 'Nowhere'");
+}
+
 TEST_F(ShelfCommandsTest, TabsAndLineEndsInNamesAndTextsStayOnTheirLineAsFindShowsThem)
 {
     TestVolume volume;
@@ -215,7 +232,7 @@ TEST_F(ShelfCommandsTest, TabsAndLineEndsInNamesAndTextsStayOnTheirLineAsFindSho
     run = Pellidor({"info", "Odd"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\nContent\ttwo\\nlines\n"), std::string::npos) << run.out;
-    EXPECT_EQ(SplitLines(run.out).size(), 12u);
+    EXPECT_EQ(SplitLines(run.out).size(), 16u);
 
     run = Pellidor({"shelf"});
     ASSERT_EQ(run.status, 0) << run.err;

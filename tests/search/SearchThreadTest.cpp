@@ -8,8 +8,8 @@
 #include "platform/system/Errors.h"
 #include "search/SearchEngine.h"
 #include "search/SearchOwner.h"
-#include "tests/support/CatalogDirectory.h"
 #include "tests/items/ShelfTestCatalogs.h"
+#include "tests/support/CatalogDirectory.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

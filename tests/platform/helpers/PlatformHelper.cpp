@@ -222,6 +222,7 @@ int main(int argc, char** argv)
         return Windows(argc, argv);
     if (mode == "change-notify" && argc == 3)
         return ChangeNotify(argc, argv);
-    std::fputs("usage: pellidor_platform_helper registry-write|hold|try-open|volume|windows|change-notify ...\n", stderr);
+    std::fputs(
+        "usage: pellidor_platform_helper registry-write|hold|try-open|volume|windows|change-notify ...\n", stderr);
     return kUsage;
 }

@@ -1,0 +1,296 @@
+// The list control as the views use it: columns kept per user, modes,
+// sorting, renaming in place, and the printout checked on its PDF.
+
+#include "module/Settings.h"
+#include "platform/registry/Registry.h"
+#include "tests/items/ItemFixture.h"
+#include "tests/views/ViewsFixture.h"
+#include "views/ListPrinter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTreeView>
+
+namespace pellidor::test {
+namespace {
+
+using platform::com::ComPtr;
+
+DWORD CatViewValue(const std::string& name)
+{
+    platform::registry::Key key;
+    DWORD value = 0xDEAD;
+    if (key.Open(platform::registry::Hive::CurrentUser, SettingsKey(kCatViewSection)) == 0)
+        key.QueryDword(name, value);
+    return value;
+}
+
+class ViewListTest : public ViewsFixture {
+protected:
+    void SetUp() override
+    {
+        ViewsFixture::SetUp();
+        std::vector<TestEntry> entries;
+        for (int i = 0; i < 3; ++i) {
+            TestEntry entry = File(std::string(1, static_cast<char>('c' - i)) + ".txt", 10u * static_cast<DWORD>(i));
+            entry.time = 1000 + i;
+            entries.push_back(entry);
+        }
+        WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, entries);
+    }
+    CViewWnd* OpenCatalog(UINT mode = FVM_DETAILS)
+    {
+        view_ = ViewOf(*CatalogFolder());
+        return Open(*view_, mode);
+    }
+    ComPtr<IShellView> view_;
+};
+
+TEST_F(ViewListTest, WithoutSettingsColumnsAreHundredWideInTheirOwnOrder)
+{
+    // A value of the wrong type counts as missing.
+    platform::registry::Key key;
+    ASSERT_EQ(key.Create(platform::registry::Hive::CurrentUser, SettingsKey(kCatViewSection)), 0);
+    key.SetString("C00", "250");
+    QHeaderView* header = OpenCatalog()->List().DetailsFace()->header();
+    for (int n = 0; n < 5; ++n) {
+        EXPECT_EQ(header->sectionSize(n), 100) << n;
+        EXPECT_EQ(header->visualIndex(n), n) << n;
+    }
+}
+
+TEST_F(ViewListTest, ColumnOrderAndWidthsSurviveASaveAndANewView)
+{
+    QHeaderView* header = OpenCatalog()->List().DetailsFace()->header();
+    header->moveSection(header->visualIndex(2), 0); // as a drag of its heading
+    header->resizeSection(1, 150);
+    EXPECT_EQ(CatViewValue("O02"), 0xDEADu); // nothing written until asked
+    EXPECT_EQ(view_->SaveViewState(), S_OK);
+    EXPECT_EQ(CatViewValue("O02"), 0u);
+    EXPECT_EQ(CatViewValue("O00"), 1u);
+    EXPECT_EQ(CatViewValue("C01"), 150u);
+
+    QHeaderView* again = OpenCatalog()->List().DetailsFace()->header();
+    EXPECT_EQ(again->logicalIndex(0), 2);
+    EXPECT_EQ(again->logicalIndex(1), 0);
+    EXPECT_EQ(again->logicalIndex(4), 4);
+    EXPECT_EQ(again->sectionSize(1), 150);
+}
+
+class ViewListModeTest : public ViewListTest, public ::testing::WithParamInterface<UINT> { };
+
+TEST_P(ViewListModeTest, ModeIsKeptAsGivenAndShownAsItsFace)
+{
+    const UINT mode = GetParam();
+    CViewWnd* window = OpenCatalog(mode);
+    FOLDERSETTINGS settings;
+    ASSERT_EQ(view_->GetCurrentInfo(&settings), S_OK);
+    EXPECT_EQ(settings.ViewMode, mode);
+    CViewList& list = window->List();
+    EXPECT_EQ(list.CurrentFace(),
+        mode == FVM_DETAILS ? static_cast<QAbstractItemView*>(list.DetailsFace())
+                            : static_cast<QAbstractItemView*>(list.IconFace()));
+    const bool inRange = mode >= FVM_ICON && mode <= FVM_DETAILS;
+    if (!inRange || mode == FVM_ICON) {
+        EXPECT_EQ(list.IconFace()->viewMode(), QListView::IconMode);
+    }
+    // 28718 goes round the four modes; a mode outside them stays.
+    for (int i = 0; i < 4; ++i) {
+        platform::ui::SendMessage(window, WM_COMMAND, kCmdExplorerNextMode, 0);
+        if (i < 3 && inRange) {
+            EXPECT_NE(list.Mode(), mode);
+        }
+    }
+    EXPECT_EQ(list.Mode(), mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ViewListModeTest, ::testing::Values(0u, 1u, 2u, 3u, 4u, 7u));
+
+TEST_F(ViewListTest, SwitchingTheFaceKeepsTheSelection)
+{
+    CViewList& list = OpenCatalog(FVM_ICON)->List();
+    list.SelectRow(2);
+    platform::ui::SendMessage(&list, WM_COMMAND, kCmdDetails, 0);
+    EXPECT_EQ(list.CurrentFace(), list.DetailsFace());
+    EXPECT_EQ(list.GetSelectedItem(), list.ItemAt(2));
+}
+
+TEST_F(ViewListTest, ClickingTheSameHeadingTwiceGivesTheSameOrder)
+{
+    CViewWnd* window = OpenCatalog();
+    browser_->Window().show();
+    CViewList& list = window->List();
+    QHeaderView* header = list.DetailsFace()->header();
+    const QPoint size(header->sectionViewportPosition(1) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    const std::vector<std::string> first = Column(list);
+    EXPECT_EQ(first, (std::vector<std::string>{"c.txt", "b.txt", "a.txt"}));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    EXPECT_EQ(Column(list), first);
+}
+
+class RenameTest : public ViewsFixture {
+protected:
+    void SetUp() override
+    {
+        ViewsFixture::SetUp();
+        WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, {});
+        ASSERT_TRUE(QDir().mkdir(QString::fromStdString(CatalogDirectory() + "/Shelf")));
+        view_ = ViewOf(*ShelfRoot());
+        window_ = Open(*view_);
+        browser_->Window().show();
+    }
+    // Starts the rename command on `row` and answers the editor, if any.
+    QLineEdit* StartRename(int row)
+    {
+        CViewList& list = window_->List();
+        list.SelectRow(row);
+        platform::ui::SendMessage(window_, WM_COMMAND, 0x8000 + 32, 0);
+        return list.CurrentFace()->findChild<QLineEdit*>();
+    }
+    bool ShelfDirectory(const char* name) const
+    {
+        return QFileInfo(QString::fromStdString(CatalogDirectory() + "/" + name)).isDir();
+    }
+    ComPtr<IShellView> view_;
+    CViewWnd* window_ = nullptr;
+};
+
+TEST_F(RenameTest, ACatalogIsNotRenamedInPlace)
+{
+    // Shelf folders sort first: the catalog is the second row.
+    EXPECT_EQ(StartRename(1), nullptr);
+}
+
+TEST_F(RenameTest, AShelfFolderIsRenamedInPlace)
+{
+    QLineEdit* editor = StartRename(0);
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Music"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The edit is committed by a queued call.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return ShelfDirectory("Music"); }, 5000));
+    EXPECT_FALSE(ShelfDirectory("Shelf"));
+}
+
+TEST_F(RenameTest, EscapeEndsTheEditWithoutRenaming)
+{
+    QLineEdit* editor = StartRename(0);
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Music"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ShelfDirectory("Shelf"));
+    EXPECT_FALSE(ShelfDirectory("Music"));
+}
+
+// The printout, on a PDF printer.
+class ListPrinterTest : public ViewsFixture {
+protected:
+    void SetUp() override
+    {
+        ViewsFixture::SetUp();
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+        pdf_ = QString::fromStdString(TestPath("out/list.pdf"));
+        printer_.setOutputFormat(QPrinter::PdfFormat);
+        printer_.setOutputFileName(pdf_);
+    }
+    CViewList& ListOf(const std::vector<TestEntry>& entries, int columns)
+    {
+        WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, entries);
+        folder_ = CatalogFolder();
+        view_ = ViewOf(*folder_);
+        CViewList& list = Open(*view_)->List();
+        // More columns than the view has, as the search results have.
+        static constexpr UINT kHeadings[] = {2005, 2006, 2007, 2012, 2013, 2014, 2015};
+        for (int n = list.ColumnCount(); n < columns; ++n)
+            list.InsertColumn("PrintTest", n, kHeadings[n - 5]);
+        return list;
+    }
+    QString Run(const QString& program, const QStringList& arguments) const
+    {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    int PdfPages() const
+    {
+        const QString info = Run(QStringLiteral("pdfinfo"), {pdf_});
+        const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
+        return at < 0 ? -1 : info.mid(at + 6).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    }
+    QString PdfText() const
+    {
+        return Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf_, QStringLiteral("-")});
+    }
+
+    QString pdf_;
+    QPrinter printer_{QPrinter::HighResolution};
+    ComPtr<IShellFolder> folder_;
+    ComPtr<IShellView> view_;
+};
+
+TEST_F(ListPrinterTest, TwelveColumnsPrintTheTenLeftmostUnderTheHeading)
+{
+    CViewList& list = ListOf({File("report.txt", 2048)}, 12);
+    ASSERT_EQ(list.ColumnCount(), 12);
+    // Column 11 moved to the front: it is printed, and column 9 (now
+    // eleventh) is not.
+    QHeaderView* header = list.DetailsFace()->header();
+    header->moveSection(header->visualIndex(11), 0);
+    EXPECT_EQ(CListPrinter(list).Print(printer_), 1);
+    EXPECT_EQ(PdfPages(), 1);
+    const QString text = PdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Pellidor 1.5c"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("report.txt"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Created"))); // column 11
+    EXPECT_FALSE(text.contains(QStringLiteral("Maximum"))); // column 9, now eleventh
+    EXPECT_FALSE(text.contains(QStringLiteral("Access"))); // column 10
+}
+
+TEST_F(ListPrinterTest, ManyRowsGoOnMorePagesEachWithItsNumber)
+{
+    std::vector<TestEntry> entries;
+    for (int i = 0; i < 200; ++i)
+        entries.push_back(File("item" + std::to_string(1000 + i)));
+    CViewList& list = ListOf(entries, 5);
+    const int pages = CListPrinter(list).Print(printer_);
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(PdfPages(), pages);
+    EXPECT_TRUE(PdfText().contains(QStringLiteral("item1199")));
+}
+
+TEST_F(ListPrinterTest, AnEmptyListPrintsNoPage)
+{
+    CViewList& list = ListOf({}, 5);
+    EXPECT_EQ(CListPrinter(list).Print(printer_), 0);
+    EXPECT_FALSE(QFileInfo::exists(pdf_));
+}
+
+TEST_F(ListPrinterTest, ARowTallerThanAPageIsCutAndPrintingEnds)
+{
+    std::string words;
+    for (int i = 0; i < 120; ++i)
+        words += "w ";
+    CViewList& list = ListOf({File(words + "1"), File(words + "2"), File("short")}, 5);
+    QHeaderView* header = list.DetailsFace()->header();
+    header->resizeSection(0, 1);
+    for (int n = 1; n < 5; ++n)
+        header->resizeSection(n, 4000);
+    const int pages = CListPrinter(list).Print(printer_);
+    EXPECT_GE(pages, 2);
+    EXPECT_LE(pages, 3);
+    EXPECT_EQ(PdfPages(), pages);
+}
+
+} // namespace
+} // namespace pellidor::test
