@@ -36,6 +36,9 @@ void AppendSeparator(Menu& into, UINT id)
 MenuPtr FileMenu()
 {
     auto menu = platform::ui::CreatePopupMenu();
+    menu->AppendString(kCommandFileDelete, "&Delete");
+    menu->AppendString(kCommandFileProperties, "P&roperties");
+    AppendSeparator(*menu, 0);
     menu->AppendString(kCommandClose, "&Close");
     return menu;
 }

@@ -32,6 +32,13 @@ enum BrowserCommand : UINT {
     kCommandFindLast = FCIDM_BROWSERFIRST + 0x2FF,
 };
 
+// The shell view's own commands that the File menu offers for the selected
+// items: they go to the window the view named, which carries them out.
+enum ViewFileCommand : UINT {
+    kCommandFileDelete = 0x7011,
+    kCommandFileProperties = 0x7013,
+};
+
 // Appends the six pop-ups to `shared`, with the Find entries in Tools and the
 // Favorites folder's entries (names only) in Favorites.
 void InsertBrowserMenus(

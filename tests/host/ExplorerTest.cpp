@@ -108,6 +108,11 @@ TEST_F(ExplorerTest, ViewIsActivatedWithMergedMenusAndSavedAndDestroyedWhenLeft)
     // Chosen items reach the view's window; so do its toolbar buttons.
     file->actions().value(0)->trigger();
     ASSERT_TRUE(QTest::qWaitFor([] { return ServerLog().contains(QStringLiteral("command 18")); }));
+    // The explorer's own Delete and Properties are the view's to carry out.
+    QAction* properties = FindAction(file, QStringLiteral("P&roperties"));
+    ASSERT_NE(properties, nullptr);
+    properties->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([] { return ServerLog().contains(QStringLiteral("command 28691")); }));
     QAction* preview = nullptr;
     for (QAction* action : Window().Toolbar()->actions()) {
         if (action->data().toUInt() == 19)
