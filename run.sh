@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs the build dependencies, builds Pellidor, and shows it at work on
-# your own shelf: reads FOLDER (a drive root or any folder; without one, a
-# small sample volume made for the purpose) into a new catalog, then lists
-# the shelf, browses the catalog and searches all catalogs.
+# Installs the build dependencies, builds Pellidor, installs it for the
+# explorer (as Setup does, without a window), and shows it at work on your
+# own shelf: reads FOLDER (a drive root or any folder; without one, a small
+# sample volume made for the purpose) into a new catalog, then lists the
+# shelf, browses the catalog and searches all catalogs. With a display it
+# then opens the explorer on the shelf: right-click a removable drive there
+# and choose Add to Pellidor to catalog it.
 # Usage: ./run.sh [FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +14,7 @@ scripts/install-deps.sh >&2
 cmake --preset default >/dev/null
 cmake --build --preset default >&2
 pellidor="$PWD/build/default/bin/pellidor"
+explorer="$PWD/build/default/bin/explorer"
 
 folder="${1:-}"
 if [ -z "$folder" ]; then
@@ -23,10 +27,11 @@ if [ -z "$folder" ]; then
   echo "No folder given: reading the sample volume $folder" >&2
 fi
 
-# The catalog directory defaults to ~/Pellidor the first time.
-if ! "$pellidor" catdir >/dev/null 2>&1; then
-  "$pellidor" catdir "$HOME/Pellidor"
-fi
+# Copies Pellidor.so and Setup into the platform's system directory and
+# writes the entries by which the explorer finds them; the catalog directory
+# is ~/Pellidor the first time and stays whatever it was set to after.
+echo "== Installing"
+"$pellidor" setup install
 echo "== Catalog directory: $("$pellidor" catdir)"
 
 echo "== Reading $folder"
@@ -41,3 +46,10 @@ echo "== The new catalog's root folder"
 
 echo "== Searching every catalog for names with 'img'"
 "$pellidor" find img
+
+# The shelf on the Desktop: the identifier list of its junction, in hex.
+shelf=14001F00902A7D4CB1836F4E9D257A0C3E5B8F140000
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "== Opening the explorer on the shelf"
+  "$explorer" "$shelf"
+fi

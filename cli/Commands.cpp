@@ -17,6 +17,7 @@ int RunMkdir(const Arguments& arguments);
 int RunRename(const Arguments& arguments);
 int RunMv(const Arguments& arguments);
 int RunRm(const Arguments& arguments);
+int RunSetup(const Arguments& arguments);
 
 const std::vector<Command>& AllCommands()
 {
@@ -40,6 +41,8 @@ const std::vector<Command>& AllCommands()
         {"rename", "[--yes] SHELF-FOLDER NEWNAME", "give a shelf folder a new name", RunRename},
         {"mv", "[--yes] ITEM SHELF-FOLDER", "move a catalog or shelf folder into a shelf folder", RunMv},
         {"rm", "[--yes] ITEM", "move a catalog or shelf folder to the Trash", RunRm},
+        {"setup", "install [--desktop] [--my-computer] [--catdir DIR] | uninstall [--delete-catalogs]",
+            "install the library for the explorer from this program's folder, or remove it", RunSetup},
     };
     return commands;
 }

@@ -4,6 +4,8 @@
 #include "module/ClassFactory.h"
 #include "module/ClassIds.h"
 #include "module/ModuleLock.h"
+#include "reader/ReadMenu.h"
+#include "reader/ReadProgressDialog.h"
 
 #include <mutex>
 #include <new>
@@ -23,6 +25,15 @@ ComPtr<IUnknown> CreateShelfFolder()
     return ComPtr<IUnknown>::Adopt(static_cast<IShellFolder*>(folder));
 }
 
+ComPtr<IUnknown> CreateReadMenu()
+{
+    // The menu reads through the dialog; it knows no widget itself.
+    auto* menu = new (std::nothrow) CReadMenu(&RunReadProgressDialog);
+    if (menu == nullptr)
+        return nullptr;
+    return ComPtr<IUnknown>::Adopt(static_cast<IShellExtInit*>(menu));
+}
+
 struct ClassEntry {
     CLSID clsid;
     const char* progId;
@@ -32,6 +43,7 @@ struct ClassEntry {
 // The creatable classes, fixed at build time.
 constexpr ClassEntry kClassTable[] = {
     {CLSID_ShelfFolder, kShelfFolderProgId, &CreateShelfFolder},
+    {CLSID_ReadMenu, kReadMenuProgId, &CreateReadMenu},
 };
 
 struct ClassObject {
@@ -88,6 +100,14 @@ const char* ProgIdOf(REFCLSID clsid)
             return entry.progId;
     }
     return nullptr;
+}
+
+std::vector<ClassName> ClassTable()
+{
+    std::vector<ClassName> names;
+    for (const auto& entry : kClassTable)
+        names.push_back({entry.clsid, entry.progId});
+    return names;
 }
 
 } // namespace pellidor

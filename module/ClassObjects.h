@@ -7,6 +7,8 @@
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 
+#include <vector>
+
 namespace pellidor {
 
 // *out is null first; CLASS_E_CLASSNOTAVAILABLE for a CLSID not in the
@@ -19,5 +21,12 @@ bool CanUnloadNow();
 
 // The ProgID of a class in the table; null when it is not there.
 const char* ProgIdOf(REFCLSID clsid);
+
+// The table's classes, in its order.
+struct ClassName {
+    CLSID clsid;
+    const char* progId;
+};
+std::vector<ClassName> ClassTable();
 
 } // namespace pellidor

@@ -4,11 +4,13 @@
 #include "items/MediumQuery.h"
 #include "items/PropertySheetUi.h"
 #include "module/ClassObjects.h"
+#include "module/Registration.h"
 #include "namespace/FolderViews.h"
 #include "pages/InsertMediumDialog.h"
 #include "pages/ItemPropertySheet.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
+#include "platform/system/Module.h"
 #include "views/FolderViewMaker.h"
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
@@ -33,4 +35,18 @@ PELLIDOR_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** out
 PELLIDOR_EXPORT HRESULT DllCanUnloadNow()
 {
     return pellidor::CanUnloadNow() ? S_OK : S_FALSE;
+}
+
+namespace {
+
+// An address inside the library, for the file it was loaded from.
+const char g_libraryAnchor = 0;
+
+} // namespace
+
+PELLIDOR_EXPORT HRESULT DllRegisterServer()
+{
+    // Always S_OK: what could not be written is simply not there.
+    pellidor::RegisterClasses(platform::system::ModulePathOf(&g_libraryAnchor));
+    return S_OK;
 }

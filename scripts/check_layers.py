@@ -69,14 +69,16 @@ MAY_INCLUDE = {
     "core": {"platform", "module base", "core"},
     "gui": {"platform", "module base", "core", "gui"},
     "module": PRODUCT,
-    "cli": PRODUCT | {"cli"},
+    # The command line runs Setup's steps too (they link the platform only).
+    "cli": PRODUCT | {"cli", "setup"},
     "host": {"platform", "host"},
     "setup": {"platform", "setup"},
     "platform tests": {"platform", "platform tests"},
-    "tests": PRODUCT | {"platform tests", "tests"},
-    "cli tests": PRODUCT | {"platform tests", "tests", "cli", "cli tests"},
-    # The hosts' tests link what the hosts link: the platform, never the product.
-    "host tests": {"platform", "platform tests", "host", "host tests"},
+    "tests": PRODUCT | {"platform tests", "tests", "setup"},
+    "cli tests": PRODUCT | {"platform tests", "tests", "cli", "cli tests", "setup"},
+    # The hosts' tests link what the hosts link: the platform, never the
+    # product; they install it with Setup's steps, which link the platform only.
+    "host tests": {"platform", "platform tests", "host", "host tests", "setup"},
 }
 
 SOURCE_EXTENSIONS = (".h", ".hpp", ".cpp", ".cc")

@@ -54,11 +54,15 @@ std::string ModuleNameOf(const void* address)
 
 Library::Library(const std::string& path)
 {
+    // A library that cannot be locked (another program holds it as a
+    // writer) still loads: the lock protects the file, not the loading.
+    lock_.Open(path, File::Mode::Read);
     ::dlerror();
     handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* why = ::dlerror();
         error_ = why != nullptr ? why : "cannot load " + path;
+        lock_.Close();
     }
 }
 
@@ -69,7 +73,8 @@ Library::~Library()
 }
 
 Library::Library(Library&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr))
+    : lock_(std::move(other.lock_))
+    , handle_(std::exchange(other.handle_, nullptr))
     , error_(std::move(other.error_))
 {
 }
@@ -80,6 +85,7 @@ Library& Library::operator=(Library&& other) noexcept
         if (handle_ != nullptr)
             ::dlclose(handle_);
         handle_ = std::exchange(other.handle_, nullptr);
+        lock_ = std::move(other.lock_);
         error_ = std::move(other.error_);
     }
     return *this;

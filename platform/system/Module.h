@@ -1,6 +1,8 @@
 #pragma once
 // Modules: the file a function lives in, and loading a library at run time.
 
+#include "platform/system/File.h"
+
 #include <string>
 #include <string_view>
 
@@ -13,7 +15,10 @@ std::string ModulePathOf(const void* address);
 // ("Pellidor" for /x/Pellidor.so).
 std::string ModuleNameOf(const void* address);
 
-// A library loaded for as long as the object lives.
+// A library loaded for as long as the object lives. While loaded, its file
+// is held under a reader's lock (File.h), as the system's loader holds a
+// library: copying onto it fails with 32 (sharing violation), and an
+// installer puts the new library beside it instead (CopyFile.h).
 class Library {
 public:
     Library() = default;
@@ -30,6 +35,7 @@ public:
     void* Symbol(const char* name) const;
 
 private:
+    File lock_; // the reader's lock, released after the library is unloaded
     void* handle_ = nullptr;
     std::string error_;
 };

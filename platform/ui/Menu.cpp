@@ -179,6 +179,16 @@ bool Menu::CheckItem(UINT item, UINT flags, bool checked)
     return true;
 }
 
+bool Menu::SetItemBitmaps(UINT item, UINT flags, const QImage& unchecked, const QImage& checked)
+{
+    MenuItem* found = Resolve(item, flags);
+    if (found == nullptr)
+        return false;
+    found->uncheckedMark = unchecked;
+    found->checkedMark = checked;
+    return true;
+}
+
 MenuPtr Menu::Clone() const
 {
     auto copy = std::make_unique<Menu>();
@@ -188,6 +198,8 @@ MenuPtr Menu::Clone() const
         twin.state = item.state;
         twin.id = item.id;
         twin.text = item.text;
+        twin.checkedMark = item.checkedMark;
+        twin.uncheckedMark = item.uncheckedMark;
         if (item.submenu)
             twin.submenu = item.submenu->Clone();
         copy->AppendItem(std::move(twin));

@@ -11,6 +11,8 @@
 #include "platform/com/Types.h"
 #include "platform/ui/Resources.h"
 
+#include <QImage>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,11 @@ struct MenuItem {
     UINT id = 0;
     std::string text; // with "&" before the access key
     MenuPtr submenu; // a popup item when set
+    // The marks drawn beside the item when it is checked and when it is
+    // not; a null image draws the standard check mark (or nothing). The
+    // menu keeps its own copies, so they live as long as the item.
+    QImage checkedMark{};
+    QImage uncheckedMark{};
 
     bool IsSeparator() const { return (type & MFT_SEPARATOR) != 0; }
     bool IsPopup() const { return submenu != nullptr; }
@@ -85,6 +92,8 @@ public:
     // Replaces the grayed or checked part of an item's state.
     bool EnableItem(UINT item, UINT flags, bool enabled);
     bool CheckItem(UINT item, UINT flags, bool checked);
+    // SetMenuItemBitmaps: the marks of an item. False when it does not exist.
+    bool SetItemBitmaps(UINT item, UINT flags, const QImage& unchecked, const QImage& checked);
 
     // A deep copy (submenus included).
     MenuPtr Clone() const;

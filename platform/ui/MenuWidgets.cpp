@@ -3,8 +3,10 @@
 #include "platform/ui/Menu.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 
 namespace platform::ui {
 
@@ -20,6 +22,10 @@ QAction* AddCommand(QMenu* into, const MenuItem& item, const MenuCommand& chosen
         action->setCheckable(true);
         action->setChecked(true);
     }
+    // A mark of the item's own stands where the check would.
+    const QImage& mark = (item.state & MFS_CHECKED) != 0 ? item.checkedMark : item.uncheckedMark;
+    if (!mark.isNull())
+        action->setIcon(QIcon(QPixmap::fromImage(mark)));
     if ((item.state & MFS_DEFAULT) != 0) {
         QFont font = action->font();
         font.setBold(true);

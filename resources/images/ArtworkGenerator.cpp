@@ -1,12 +1,15 @@
-// Draws the program's pictures and writes them as PNG files into the folder
-// given as the argument. The PNGs are kept in the repository beside this
+// Draws the program's pictures and writes them as PNG files (and the reading
+// animation as an animated GIF, which QMovie plays) into the folder given as
+// the argument. The PNGs are kept in the repository beside this
 // program; run it again (target pellidor_artwork) after changing a picture.
 //
 // The two image-list strips are drawn without antialiasing in a small
 // palette on magenta, the colour the lists treat as transparent, so no pink
 // fringe can appear. Everything else is drawn with alpha.
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,9 +18,12 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -346,6 +352,184 @@ QImage HeaderBand()
     return band;
 }
 
+// The reading dialog's pictures, 80 x 48 pixels: a drive on the left, the
+// shelf's box on the right; the animation moves a sheet from one to the
+// other while the drive's light blinks.
+constexpr int kReadWidth = 80;
+constexpr int kReadHeight = 48;
+constexpr int kReadFrames = 12;
+
+void ReadingScene(QPainter& p, int frame)
+{
+    p.save();
+    p.translate(0, 8);
+    Drive(p);
+    p.restore();
+    p.save();
+    p.translate(48, 10);
+    MediaBox(p);
+    p.restore();
+    if (frame < 0)
+        return;
+    // The sheet follows an arc from the drive's slot into the box.
+    const double t = static_cast<double>(frame) / (kReadFrames - 1);
+    const double x = 14 + t * 46;
+    const double y = 20 - 16 * 4 * t * (1 - t);
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(x - 4, y - 5, 8, 10));
+    p.setPen(QPen(kPaperShade, 1));
+    p.drawLine(QPointF(x - 2, y - 2), QPointF(x + 2, y - 2));
+    p.drawLine(QPointF(x - 2, y + 1), QPointF(x + 2, y + 1));
+    p.setPen(Qt::NoPen);
+    p.setBrush(frame % 2 == 0 ? QColor(0, 220, 0) : QColor(0, 90, 0));
+    p.drawEllipse(QRectF(24, 31, 3, 3));
+}
+
+QImage ReadingPicture(int frame)
+{
+    QImage image(kReadWidth, kReadHeight, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    ReadingScene(painter, frame);
+    return image;
+}
+
+// A GIF89a writer, enough for our own animation: one fixed palette (the
+// 6 x 6 x 6 colour cube, index 216 transparent) and LZW codes kept at nine
+// bits by a clear code before the table would grow, which every decoder
+// reads.
+class GifWriter {
+public:
+    GifWriter(int width, int height) : width_(width), height_(height)
+    {
+        Bytes("GIF89a");
+        Word(width);
+        Word(height);
+        data_.append(static_cast<char>(0xF7)); // global table of 256 colours
+        data_.append('\0');
+        data_.append('\0');
+        for (int i = 0; i < 256; ++i) {
+            const int r = i < 216 ? i / 36 * 51 : 0;
+            const int g = i < 216 ? i / 6 % 6 * 51 : 0;
+            const int b = i < 216 ? i % 6 * 51 : 0;
+            data_.append(static_cast<char>(r));
+            data_.append(static_cast<char>(g));
+            data_.append(static_cast<char>(b));
+        }
+        // Loop for ever.
+        Bytes("\x21\xFF\x0BNETSCAPE2.0\x03\x01");
+        Word(0);
+        data_.append('\0');
+    }
+
+    void AddFrame(const QImage& image, int delayHundredths)
+    {
+        Bytes("\x21\xF9\x04");
+        data_.append(static_cast<char>(0x09)); // restore to background, transparent index
+        Word(delayHundredths);
+        data_.append(static_cast<char>(kTransparent));
+        data_.append('\0');
+        data_.append(',');
+        Word(0);
+        Word(0);
+        Word(width_);
+        Word(height_);
+        data_.append('\0');
+        data_.append(static_cast<char>(8)); // minimum code size
+        Codes(Indexes(image));
+    }
+
+    QByteArray Finish()
+    {
+        data_.append(';');
+        return data_;
+    }
+
+private:
+    static constexpr int kTransparent = 216;
+    static constexpr int kClear = 256;
+    static constexpr int kEnd = 257;
+
+    void Bytes(const char* text) { data_.append(text, static_cast<qsizetype>(std::char_traits<char>::length(text))); }
+    void Word(int value)
+    {
+        data_.append(static_cast<char>(value & 0xFF));
+        data_.append(static_cast<char>((value >> 8) & 0xFF));
+    }
+
+    std::vector<int> Indexes(const QImage& image) const
+    {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        std::vector<int> indexes;
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                const QRgb pixel = argb.pixel(x, y);
+                const auto level = [](int c) { return (c + 25) / 51; };
+                indexes.push_back(qAlpha(pixel) < 128
+                        ? kTransparent
+                        : level(qRed(pixel)) * 36 + level(qGreen(pixel)) * 6 + level(qBlue(pixel)));
+            }
+        }
+        return indexes;
+    }
+
+    void Codes(const std::vector<int>& indexes)
+    {
+        QByteArray packed;
+        unsigned bits = 0;
+        int count = 0;
+        const auto put = [&](int code) {
+            bits |= static_cast<unsigned>(code) << count;
+            count += 9;
+            while (count >= 8) {
+                packed.append(static_cast<char>(bits & 0xFF));
+                bits >>= 8;
+                count -= 8;
+            }
+        };
+        int sinceClear = 0;
+        put(kClear);
+        for (const int index : indexes) {
+            // The table would reach 512 entries, and ten-bit codes, after
+            // 254 more; clear it first.
+            if (sinceClear == 250) {
+                put(kClear);
+                sinceClear = 0;
+            }
+            put(index);
+            ++sinceClear;
+        }
+        put(kEnd);
+        if (count > 0)
+            packed.append(static_cast<char>(bits & 0xFF));
+        for (qsizetype at = 0; at < packed.size(); at += 255) {
+            const qsizetype size = std::min<qsizetype>(255, packed.size() - at);
+            data_.append(static_cast<char>(size));
+            data_.append(packed.mid(at, size));
+        }
+        data_.append('\0');
+    }
+
+    int width_;
+    int height_;
+    QByteArray data_;
+};
+
+bool SaveReadingAnimation(const QDir& dir, const char* name)
+{
+    GifWriter gif(kReadWidth, kReadHeight);
+    for (int frame = 0; frame < kReadFrames; ++frame)
+        gif.AddFrame(ReadingPicture(frame), 8);
+    QFile file(dir.filePath(QString::fromUtf8(name)));
+    if (!file.open(QIODevice::WriteOnly) || file.write(gif.Finish()) < 0) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    return true;
+}
+
 bool Save(const QImage& image, const QDir& dir, const char* name)
 {
     const QString path = dir.filePath(QString::fromUtf8(name));
@@ -405,6 +589,10 @@ int main(int argc, char** argv)
     ok = Save(Icon(32, Information), dir, "139.png") && ok;
     ok = Save(Icon(32, ModuleIcon), dir, "1.png") && ok;
     ok = Save(Icon(16, ModuleIcon), dir, "1-16.png") && ok;
+    // The drive menu's mark, and the reading dialog's picture and animation.
+    ok = Save(Icon(16, Drive), dir, "1001.png") && ok;
+    ok = Save(ReadingPicture(-1), dir, "1012.png") && ok;
+    ok = SaveReadingAnimation(dir, "1011.gif") && ok;
     ok = Save(AttributeBox(false), dir, "1026.png") && ok;
     ok = Save(AttributeBox(true), dir, "1027.png") && ok;
     return ok ? 0 : 1;

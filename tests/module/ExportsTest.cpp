@@ -4,6 +4,7 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Memory.h"
 #include "platform/com/ShellInterfaces.h"
+#include "platform/registry/Registry.h"
 #include "platform/system/Module.h"
 #include "tests/items/ShelfTestCatalogs.h"
 #include "tests/support/TestEnvironment.h"
@@ -123,4 +124,90 @@ TEST_F(LoadedLibrary, AggregationIsRefused)
     EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()), IShellFolder::kIid, &out),
         CLASS_E_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(LoadedLibrary, ReadMenuIsMadeAnewForEveryCallAndKeepsTheLibraryWhileItLives)
+{
+    const CLSID menuClass = *ParseGuid("{4C7D2A91-83B1-4E6F-9D25-7A0C3E5B8F14}");
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject_(menuClass, IClassFactory::kIid, factory.ReceiveVoid()), S_OK);
+    ComPtr<IContextMenu> first;
+    ComPtr<IContextMenu> second;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IContextMenu::kIid, first.ReceiveVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IContextMenu::kIid, second.ReceiveVoid()), S_OK);
+    EXPECT_NE(first.Get(), second.Get());
+    EXPECT_TRUE(first.As<IShellExtInit>());
+    factory.Reset();
+    second.Reset();
+    EXPECT_EQ(canUnloadNow_(), S_FALSE) << "a menu lives";
+    first.Reset();
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+namespace {
+
+using platform::registry::Hive;
+using platform::registry::Key;
+
+std::string DefaultOf(const std::string& path)
+{
+    Key key;
+    std::string value;
+    if (key.Open(Hive::ClassesRoot, path) != 0 || key.QueryString("", value, 4096) != 0)
+        return "<missing>";
+    return value;
+}
+
+// Every key below `path`, depth first, as "a\b" paths relative to it.
+void CollectKeys(const std::string& path, const std::string& relative, std::vector<std::string>& out)
+{
+    Key key;
+    if (key.Open(Hive::ClassesRoot, path) != 0)
+        return;
+    std::string name;
+    for (DWORD i = 0; key.EnumKey(i, name) == 0; ++i) {
+        const std::string below = relative.empty() ? name : relative + "\\" + name;
+        out.push_back(below);
+        CollectKeys(path + "\\" + name, below, out);
+    }
+}
+
+} // namespace
+
+TEST_F(LoadedLibrary, RegisteringTwiceLeavesTheSameFiveKeysPerClassAndKeepsExistingDefaults)
+{
+    using RegisterFn = HRESULT (*)();
+    const auto registerServer = reinterpret_cast<RegisterFn>(library_.Symbol("DllRegisterServer"));
+    ASSERT_NE(registerServer, nullptr);
+    // An earlier installation named the shelf's class its own way.
+    const std::string shelfKey = "CLSID\\{4C7D2A90-83B1-4E6F-9D25-7A0C3E5B8F14}";
+    {
+        Key key;
+        ASSERT_EQ(key.Create(Hive::ClassesRoot, shelfKey), 0);
+        ASSERT_EQ(key.SetString("", "Pellidor"), 0);
+    }
+    const std::string library = platform::system::ModulePathOf(library_.Symbol("DllRegisterServer"));
+    ASSERT_FALSE(library.empty());
+
+    std::vector<std::string> once;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(registerServer(), S_OK);
+        std::vector<std::string> keys;
+        CollectKeys("CLSID", "CLSID", keys);
+        for (const char* progId : {"Pellidor.ShelfFolder", "Pellidor.ReadMenu"}) {
+            keys.push_back(progId);
+            CollectKeys(progId, progId, keys);
+        }
+        if (round == 0)
+            once = keys;
+        EXPECT_EQ(keys, once);
+    }
+    // Per class: the ProgID, its CLSID, the class, its ProgID and its server.
+    EXPECT_EQ(once.size(), 2u * 5u) << testing::PrintToString(once);
+    EXPECT_EQ(DefaultOf(shelfKey), "Pellidor") << "an existing default stays";
+    EXPECT_EQ(DefaultOf("Pellidor.ShelfFolder"), "Pellidor.ShelfFolder");
+    EXPECT_EQ(DefaultOf("Pellidor.ReadMenu\\CLSID"), "{4C7D2A91-83B1-4E6F-9D25-7A0C3E5B8F14}");
+    EXPECT_EQ(DefaultOf("CLSID\\{4C7D2A91-83B1-4E6F-9D25-7A0C3E5B8F14}"), "Pellidor.ReadMenu");
+    EXPECT_EQ(DefaultOf(shelfKey + "\\ProgID"), "Pellidor.ShelfFolder");
+    EXPECT_EQ(DefaultOf(shelfKey + "\\InProcServer32"), library);
 }

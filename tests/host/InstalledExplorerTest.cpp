@@ -1,0 +1,201 @@
+// The product as a user meets it: installed by Setup's steps into the test's
+// registry, found by the explorer through the entries they wrote, and a
+// removable drive catalogued from its context menu.
+
+#include "host/explorer/ExplorerWindow.h"
+#include "host/explorer/ModuleCache.h"
+#include "host/explorer/NamespaceModel.h"
+#include "host/explorer/Startup.h"
+#include "platform/com/Guid.h"
+#include "platform/shell/NamespaceIds.h"
+#include "platform/system/Module.h"
+#include "platform/system/MoveFile.h"
+#include "platform/system/Paths.h"
+#include "setup/Installer.h"
+#include "tests/host/ExplorerFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace host::explorer::test {
+namespace {
+
+const CLSID kShelf = *platform::com::ParseGuid("{4C7D2A90-83B1-4E6F-9D25-7A0C3E5B8F14}");
+
+class InstalledExplorerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        stickRoot_ = TestRoot() + "/drives/stick";
+        fixedRoot_ = TestRoot() + "/drives/fixed";
+        catalogs_ = TestRoot() + "/catalogs";
+        QDir().mkpath(QString::fromStdString(stickRoot_ + "/photos/2024"));
+        QDir().mkpath(QString::fromStdString(fixedRoot_));
+        std::ofstream(stickRoot_ + "/photos/2024/beach.jpg") << "jpeg";
+        std::ofstream(stickRoot_ + "/readme.txt") << "hello";
+        std::ofstream(TestRoot() + "/drives.table") << fixedRoot_ << "\t3\tSYSTEM\t11112222\text4\t9000\t100\t1\n"
+                                                    << stickRoot_ << "\t2\tSTICK\t0000BEEF\tFAT32\t4000\t1000\t1\n";
+    }
+
+    std::unique_ptr<setup::CInstaller> Installer()
+    {
+        auto installer = std::make_unique<setup::CInstaller>(BinDirectory());
+        installer->State().catalogDirectory = catalogs_;
+        installer->State().iconOnDesktop = false;
+        installer->State().iconInMyComputer = true;
+        return installer;
+    }
+
+    QStringList Catalogs() const
+    {
+        return QDir(QString::fromStdString(catalogs_)).entryList({QStringLiteral("*.pld")}, QDir::Files);
+    }
+
+    std::string stickRoot_;
+    std::string fixedRoot_;
+    std::string catalogs_;
+};
+
+QMenu* VisibleMenu(const QWidget& window)
+{
+    for (QMenu* shown : window.findChildren<QMenu*>()) {
+        if (shown->isVisible())
+            return shown;
+    }
+    return nullptr;
+}
+
+QAction* ActionNamed(const QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+TEST_F(InstalledExplorerTest, AddToPellidorOnARemovableDriveMakesACatalogThatTheShelfShowsAtOnce)
+{
+    ASSERT_TRUE(Installer()->Install());
+    ExplorerWindow window;
+    window.show();
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerIdList()));
+
+    // The shelf under My Computer, empty so far.
+    NamespaceModel* model = window.Model();
+    NamespaceItem* shelf = model->Find(platform::shell::MyComputerJunctionIdList(kShelf), true);
+    ASSERT_NE(shelf, nullptr);
+    model->Populate(shelf);
+    ASSERT_EQ(shelf->rowCount(), 0);
+
+    QListWidget* places = window.Places();
+    for (int row = 0; row < places->count(); ++row)
+        places->item(row)->setSelected(places->item(row)->text().startsWith(QStringLiteral("STICK")));
+    ASSERT_EQ(places->selectedItems().size(), 1);
+    Q_EMIT places->customContextMenuRequested(places->visualItemRect(places->selectedItems().at(0)).center());
+    QMenu* menu = VisibleMenu(window);
+    ASSERT_NE(menu, nullptr);
+    QAction* add = ActionNamed(menu, QStringLiteral("Add to Pellidor"));
+    ASSERT_NE(add, nullptr);
+    EXPECT_FALSE(add->icon().isNull()) << "the item's own mark";
+    // Loaded from the installed library, through the registry.
+    const std::string installed = platform::system::SystemDirectory() + "/ShellExt/Pellidor.so";
+    EXPECT_EQ(ModuleCache::ServerPathOf(kShelf), installed);
+    const auto loaded = window.Modules().LoadedLibraries();
+    EXPECT_NE(std::find(loaded.begin(), loaded.end(), installed), loaded.end());
+
+    // The dialog shows while the drive is read, and ends by itself.
+    QString seenTitle;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            seenTitle = dialog->windowTitle();
+    });
+    watch.start(1);
+    menu->hide();
+    add->trigger();
+    watch.stop();
+    EXPECT_EQ(seenTitle, QStringLiteral("Pellidor"));
+
+    const QStringList made = Catalogs();
+    ASSERT_EQ(made.size(), 1);
+    QProcess dump;
+    dump.start(QString::fromStdString(BinDirectory() + "/pellidor"),
+        {QStringLiteral("dump"), QString::fromStdString(catalogs_ + "/") + made.at(0)});
+    ASSERT_TRUE(dump.waitForFinished(30000));
+    EXPECT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
+    EXPECT_TRUE(dump.readAllStandardOutput().contains("beach.jpg"));
+
+    // The shelf's node is read again, without a restart.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        NamespaceItem* again = model->Find(platform::shell::MyComputerJunctionIdList(kShelf), false);
+        return again != nullptr && again->rowCount() == 1;
+    }));
+}
+
+TEST_F(InstalledExplorerTest, FixedDiskAloneGetsNoAddItem)
+{
+    ASSERT_TRUE(Installer()->Install());
+    ExplorerWindow window;
+    window.show();
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerIdList()));
+    QListWidget* places = window.Places();
+    for (int row = 0; row < places->count(); ++row)
+        places->item(row)->setSelected(places->item(row)->text().startsWith(QStringLiteral("SYSTEM")));
+    ASSERT_EQ(places->selectedItems().size(), 1);
+    Q_EMIT places->customContextMenuRequested(places->visualItemRect(places->selectedItems().at(0)).center());
+    QMenu* menu = VisibleMenu(window);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(ActionNamed(menu, QStringLiteral("Add to Pellidor")), nullptr);
+    menu->hide();
+}
+
+ino_t Inode(const std::string& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST_F(InstalledExplorerTest, LibraryInUseIsReplacedWhenTheExplorerNextStarts)
+{
+    const auto installer = Installer();
+    ASSERT_TRUE(installer->Install());
+    const setup::InstallerState& state = installer->State();
+    const ino_t first = Inode(state.targetLibrary);
+    {
+        // A running shell holds the library.
+        platform::system::Library inUse(state.targetLibrary);
+        ASSERT_TRUE(inUse.IsLoaded()) << inUse.Error();
+        auto again = Installer();
+        ASSERT_TRUE(again->Install()) << again->State().actionText << ": " << again->State().errorText;
+        EXPECT_TRUE(again->State().restartNeeded);
+        EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(state.temporaryLibrary)));
+        EXPECT_EQ(Inode(state.targetLibrary), first) << "never written while in use";
+        const auto pending = platform::system::PendingMoves();
+        ASSERT_EQ(pending.size(), 1u);
+        EXPECT_EQ(pending[0].source, state.temporaryLibrary);
+        EXPECT_EQ(pending[0].target, state.targetLibrary);
+    }
+    // The next start carries the move out before it loads anything.
+    const auto window = StartExplorer({});
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(platform::system::PendingMoves().empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(state.temporaryLibrary)));
+    EXPECT_NE(Inode(state.targetLibrary), first);
+}
+
+} // namespace
+} // namespace host::explorer::test
