@@ -13,6 +13,7 @@
 
 #include "platform/com/Types.h"
 #include "platform/registry/Registry.h"
+#include "platform/shell/ShellKeys.h"
 #include "setup/InstallerState.h"
 
 #include <string>
@@ -20,17 +21,13 @@
 
 namespace setup {
 
-// The shell's registry locations, all under HKEY_LOCAL_MACHINE.
-inline constexpr const char* kDesktopNamespaceKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\Namespace";
-inline constexpr const char* kMyComputerNamespaceKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\Namespace";
-inline constexpr const char* kFindExtensionsKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
-inline constexpr const char* kApprovedKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
-inline constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-// Under HKEY_CLASSES_ROOT.
-inline constexpr const char* kDriveMenuHandlersKey = "Drive\\shellex\\ContextMenuHandlers";
+// The shell's registry locations.
+using platform::shell::kApprovedKey;
+using platform::shell::kDesktopNamespaceKey;
+using platform::shell::kDriveMenuHandlersKey;
+using platform::shell::kFindExtensionsKey;
+using platform::shell::kMyComputerNamespaceKey;
+using platform::shell::kUninstallKey;
 // The catalog directory's key, under HKEY_LOCAL_MACHINE.
 inline constexpr const char* kCatDirKey = "Software\\Pellidor\\CatDir";
 

@@ -4,20 +4,18 @@
 // Setup writes these keys; the explorer only reads them.
 
 #include "platform/com/Guid.h"
+#include "platform/shell/ShellKeys.h"
 
 #include <string>
 #include <vector>
 
 namespace host::explorer {
 
-inline constexpr const char* kDesktopNamespaceKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\Namespace";
-inline constexpr const char* kMyComputerNamespaceKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MyComputer\\Namespace";
-inline constexpr const char* kFindExtensionsKey
-    = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FindExtensions\\Static";
-inline constexpr const char* kDriveMenuHandlersKey = "Drive\\shellex\\ContextMenuHandlers";
-inline constexpr const char* kDriveKey = "Drive";
+using platform::shell::kDesktopNamespaceKey;
+using platform::shell::kDriveKey;
+using platform::shell::kDriveMenuHandlersKey;
+using platform::shell::kFindExtensionsKey;
+using platform::shell::kMyComputerNamespaceKey;
 
 enum class NamespacePlace { Desktop, MyComputer };
 
