@@ -19,12 +19,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <fstream>
@@ -67,6 +67,22 @@ protected:
     std::string stickRoot_;
     std::string fixedRoot_;
     std::string catalogs_;
+};
+
+// The title of the last dialog shown while it watches the application.
+class DialogShowSpy : public QObject {
+public:
+    QString title;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched))
+                title = dialog->windowTitle();
+        }
+        return false;
+    }
 };
 
 QMenu* VisibleMenu(const QWidget& window)
@@ -118,17 +134,13 @@ TEST_F(InstalledExplorerTest, AddToPellidorOnARemovableDriveMakesACatalogThatThe
     EXPECT_NE(std::find(loaded.begin(), loaded.end(), installed), loaded.end());
 
     // The dialog shows while the drive is read, and ends by itself.
-    QString seenTitle;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            seenTitle = dialog->windowTitle();
-    });
-    watch.start(1);
+    // Seen as it is shown: a small drive is read before any timer would look.
+    DialogShowSpy shown;
+    qApp->installEventFilter(&shown);
     menu->hide();
     add->trigger();
-    watch.stop();
-    EXPECT_EQ(seenTitle, QStringLiteral("Pellidor"));
+    qApp->removeEventFilter(&shown);
+    EXPECT_EQ(shown.title, QStringLiteral("Pellidor"));
 
     const QStringList made = Catalogs();
     ASSERT_EQ(made.size(), 1);
