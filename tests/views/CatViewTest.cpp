@@ -1,11 +1,14 @@
 // The catalog view and the shelf view, hosted in a test browser: filling,
 // refilling on the change message, opening, menus, buttons and lifetime.
 
+#include "items/PropertySheetUi.h"
 #include "items/ShelfFolder.h"
+#include "items/ShelfItem.h"
 #include "module/ChangeNotify.h"
 #include "namespace/CatFolder.h"
 #include "namespace/IdList.h"
 #include "platform/com/ShellBrowserTypes.h"
+#include "platform/ui/Messages.h"
 #include "tests/items/ItemFixture.h"
 #include "tests/views/ViewsFixture.h"
 
@@ -87,6 +90,36 @@ TEST_F(CatViewTest, EnterOnAFolderBrowsesToItInTheSameWindowAndOnAFileOpensTheFi
     QTest::keyClick(list.CurrentFace(), Qt::Key_Return);
     EXPECT_EQ(prompt.questions, std::vector<std::string>{"z.txt"});
     EXPECT_EQ(browser_->browsed.size(), 1u);
+}
+
+// Records whose sheets the Properties commands ask for.
+class SheetRecorder final : public IPropertySheetUi {
+public:
+    SheetRecorder() { SetPropertySheetUi(this); }
+    ~SheetRecorder() { SetPropertySheetUi(nullptr); }
+    SheetRecorder(const SheetRecorder&) = delete;
+    SheetRecorder& operator=(const SheetRecorder&) = delete;
+
+    void ShowProperties(HWND, CCatItem* item, CShelfItem& catalog) override
+    {
+        shown.push_back((item != nullptr ? item->GetName() : "-") + " on " + catalog.CatalogUserName());
+    }
+
+    std::vector<std::string> shown;
+};
+
+TEST_F(CatViewTest, TheExplorersPropertiesCommandShowsTheSelectedItemsSheetWithItsVolume)
+{
+    WriteVolume({Folder("Docs", {}), File("z.txt")});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewWnd* window = Open(*view);
+    SheetRecorder sheets;
+    window->List().SelectRow(1);
+    // As the explorer's File menu sends it: posted to the view's window.
+    ASSERT_TRUE(platform::ui::PostCommand(window, 0x7013));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheets.shown.empty(); }, 5000));
+    ASSERT_EQ(sheets.shown.size(), 1u);
+    EXPECT_EQ(sheets.shown[0].substr(0, 8), "z.txt on");
 }
 
 TEST_F(CatViewTest, ActivatingTwiceMergesTheMenusOnceWithTheUnofferedItemsDisabled)
