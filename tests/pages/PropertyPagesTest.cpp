@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileSizeTest,
     testing::Values(SizeCase{0, "0 Byte"}, SizeCase{999, "999 Byte"}, SizeCase{1000, "1.000 Byte"},
         SizeCase{kMaxSize, "4.294.967.295 Byte"}),
     // Named by the size: a test's name must be the same in every run.
-    [](const testing::TestParamInfo<SizeCase>& info) { return "Size" + std::to_string(info.param.size); });
+    [](const testing::TestParamInfo<SizeCase>& sizeCase) { return "Size" + std::to_string(sizeCase.param.size); });
 
 TEST_F(PropertyPagesTest, FolderCountsItselfAndEverythingBelowWithA64BitTotal)
 {
