@@ -22,23 +22,12 @@ std::string FormatGuid(const GUID& g)
 
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads `digits` hexadecimal digits at `pos`; false on anything else.
 bool ReadHex(std::string_view text, std::size_t pos, std::size_t digits, std::uint64_t& out)
 {
     out = 0;
     for (std::size_t i = 0; i < digits; ++i) {
-        const int v = HexValue(text[pos + i]);
+        const int v = HexDigitValue(text[pos + i]);
         if (v < 0)
             return false;
         out = (out << 4) | static_cast<unsigned>(v);
@@ -84,6 +73,17 @@ std::array<BYTE, 16> GuidBytes(const GUID& g)
     b[7] = static_cast<BYTE>(g.Data3 >> 8);
     std::memcpy(b.data() + 8, g.Data4, 8);
     return b;
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace platform::com

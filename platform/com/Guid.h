@@ -23,6 +23,9 @@ using REFCLSID = const CLSID&;
 
 namespace platform::com {
 
+// The value of one hexadecimal digit, either case; -1 for any other character.
+int HexDigitValue(char c);
+
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hexadecimal.
 std::string FormatGuid(const GUID& guid);
 // Accepts the braced form, letter case ignored; nothing for anything else.

@@ -1,5 +1,7 @@
 #include "platform/system/VolumeProbe.h"
 
+#include "platform/com/Guid.h"
+
 #include <blkid/blkid.h>
 #include <libudev.h>
 #include <linux/fs.h>
@@ -166,17 +168,6 @@ private:
     }
 };
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 const VolumeProbes& SystemVolumeProbes()
@@ -265,8 +256,8 @@ std::string DecodeUdevText(const std::string& text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
-            const int high = HexValue(text[i + 2]);
-            const int low = HexValue(text[i + 3]);
+            const int high = platform::com::HexDigitValue(text[i + 2]);
+            const int low = platform::com::HexDigitValue(text[i + 3]);
             if (high >= 0 && low >= 0) {
                 out.push_back(static_cast<char>(high * 16 + low));
                 i += 3;
