@@ -296,7 +296,7 @@ TEST_F(DesktopIntegrationTest, CatalogFilesAreKnownByNameAndByContentWhileInstal
         EXPECT_EQ(line.find("pellidor"), std::string::npos) << line;
 }
 
-TEST_F(DesktopIntegrationTest, TheNautilusScriptReadsEachSelectedPathWholeBlanksAndAll)
+TEST_F(DesktopIntegrationTest, TheNautilusScriptReadsEachSelectedPathWholeBlanksBackslashesAndAll)
 {
     // A stand-in for the program the script starts: it writes down its
     // arguments, one run a line.
@@ -308,13 +308,14 @@ TEST_F(DesktopIntegrationTest, TheNautilusScriptReadsEachSelectedPathWholeBlanks
     QProcess script;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("NAUTILUS_SCRIPT_SELECTED_FILE_PATHS"),
-        QStringLiteral("/media/me/STICK\n/home/me/My Photos  2024 $HOME 'x'\n"));
+        QStringLiteral("/media/me/STICK\n/home/me/My Photos  2024 $HOME 'x'\n/home/me/a\\b \n"));
     script.setProcessEnvironment(environment);
     script.start(Q(data_ + "/nautilus/scripts/Add to Pellidor"), {});
     ASSERT_TRUE(script.waitForFinished(30000));
     EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
     EXPECT_EQ(SplitLines(ReadFile(record)),
-        (std::vector<std::string>{"read|--gui|/media/me/STICK|", "read|--gui|/home/me/My Photos  2024 $HOME 'x'|"}));
+        (std::vector<std::string>{"read|--gui|/media/me/STICK|", "read|--gui|/home/me/My Photos  2024 $HOME 'x'|",
+            "read|--gui|/home/me/a\\b |"}));
 }
 
 TEST_F(DesktopIntegrationTest, AFileThatCannotBeWrittenIsRecordedAndTheOthersAreStillWritten)
