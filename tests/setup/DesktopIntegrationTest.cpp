@@ -335,6 +335,21 @@ TEST_F(DesktopIntegrationTest, AFileThatCannotBeWrittenIsRecordedAndTheOthersAre
     EXPECT_EQ(ReadFile(data_ + "/applications"), "not a folder");
 }
 
+TEST_F(DesktopIntegrationTest, ATypeDatabaseThatCannotBeBuiltIsAFailureWithTheToolsWords)
+{
+    const std::string tools = TestRoot() + "/tools";
+    Put(tools + "/update-mime-database", "#!/bin/sh\necho \"cannot write $1\" >&2\nexit 3\n");
+    QFile::setPermissions(Q(tools + "/update-mime-database"), QFile::ReadOwner | QFile::ExeOwner);
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    setenv("PATH", tools.c_str(), 1);
+    setup::CInstaller installer = Installer();
+    const bool installed = installer.Install();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_FALSE(installed);
+    EXPECT_EQ(installer.State().actionText, "update-mime-database: " + data_ + "/mime");
+    EXPECT_EQ(installer.State().errorText, "cannot write " + data_ + "/mime");
+}
+
 TEST_F(DesktopIntegrationTest, WithoutTheDesktopsToolsInstallingStillSucceeds)
 {
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
