@@ -9,8 +9,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -315,7 +314,8 @@ void CDesktopIntegration::Uninstall()
 
 bool CDesktopIntegration::MakeDirectories(const std::string& directory)
 {
-    // Every level that is missing, from the data directory down.
+    // Every level that is missing, from the top down; an existing one
+    // answers EEXIST, whoever may write to it.
     std::string path;
     for (std::size_t slash = 0; slash != std::string::npos;) {
         slash = directory.find('/', slash + 1);
