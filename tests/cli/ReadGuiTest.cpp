@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "module/ChangeNotify.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
 #include "reader/ReadProgressDialog.h"
 #include "tests/support/CatalogDirectory.h"
@@ -19,6 +20,8 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace pellidor::test {
 namespace {
@@ -100,9 +103,44 @@ TEST_F(ReadGuiTest, WithoutADisplayItSaysSoAndReadsNothing)
     EXPECT_NE(process.readAllStandardError().indexOf("no display"), -1);
 }
 
+// The command as the program runs it, in this process.
+int ReadInThisProcess(const std::string& path)
+{
+    for (const cli::Command& command : cli::AllCommands()) {
+        if (std::string(command.name) == "read")
+            return command.run({"--gui", path});
+    }
+    return -1;
+}
+
+TEST_F(ReadGuiTest, AReadingThatCannotStartIsShownInABoxAsWell)
+{
+    std::vector<std::pair<std::string, UINT>> boxes;
+    platform::ui::SetMessageBoxHook([&](std::string_view text, std::string_view, UINT type) {
+        boxes.emplace_back(std::string(text), type);
+        return platform::ui::IDOK_;
+    });
+    const int status = ReadInThisProcess(TestRoot() + "/nowhere");
+    platform::ui::SetMessageBoxHook(nullptr);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].first.find("does not exist"), std::string::npos) << boxes[0].first;
+    EXPECT_EQ(boxes[0].second & 0xF0, platform::ui::MB_ICONERROR);
+    EXPECT_EQ(Catalogs(), 0);
+}
+
 TEST_F(ReadGuiTest, CancelInTheDialogLeavesNoCatalogAndFails)
 {
-    // Deep enough that the reading outlasts the moment its file appears.
+    // A tree in memory (quick to make and to remove), deep enough that the
+    // reading outlasts the moment its file appears.
+    char shm[] = "/dev/shm/pellidor-gui-XXXXXX";
+    if (mkdtemp(shm) == nullptr)
+        GTEST_SKIP() << "no /dev/shm";
+    struct Cleanup {
+        QString dir;
+        ~Cleanup() { QDir(dir).removeRecursively(); }
+    } cleanup{QString::fromLatin1(shm)};
+    volume_ = shm;
     for (int i = 0; i < 1500; ++i)
         QDir().mkpath(Q(volume_ + "/f" + std::to_string(i) + "/a/b/c"));
     QFileSystemWatcher watcher({Q(catalogs_)});
@@ -116,12 +154,7 @@ TEST_F(ReadGuiTest, CancelInTheDialogLeavesNoCatalogAndFails)
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("id2")), Qt::LeftButton);
         }
     });
-    const cli::Command* reading = nullptr;
-    for (const cli::Command& command : cli::AllCommands())
-        reading = std::string(command.name) == "read" ? &command : reading;
-    ASSERT_NE(reading, nullptr);
-
-    EXPECT_EQ(reading->run({"--gui", volume_}), 1);
+    EXPECT_EQ(ReadInThisProcess(volume_), 1);
     ASSERT_TRUE(clicked) << "the reading ended before Cancel could be clicked";
     EXPECT_EQ(Catalogs(), 0);
 }
