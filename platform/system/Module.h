@@ -1,6 +1,7 @@
 #pragma once
 // Modules: the file a function lives in, and loading a library at run time.
 
+#include "platform/com/Types.h"
 #include "platform/system/File.h"
 
 #include <string>
@@ -33,6 +34,8 @@ public:
     // The loader's text for why loading failed.
     const std::string& Error() const { return error_; }
     void* Symbol(const char* name) const;
+    // The loader's handle, handed to a library's entries as their module.
+    HINSTANCE Handle() const { return handle_; }
 
 private:
     File lock_; // the reader's lock, released after the library is unloaded
