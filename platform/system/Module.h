@@ -16,6 +16,11 @@ std::string ModulePathOf(const void* address);
 // ("Pellidor" for /x/Pellidor.so).
 std::string ModuleNameOf(const void* address);
 
+// The path of one of the platform's own programs ("rundll32"): beside the
+// running program, else beside the platform's library, where the platform
+// is built and installed with its programs; empty when neither holds it.
+std::string PlatformProgramPath(const std::string& name);
+
 // A library loaded for as long as the object lives. While loaded, its file
 // is held under a reader's lock (File.h), as the system's loader holds a
 // library: copying onto it fails with 32 (sharing violation), and an

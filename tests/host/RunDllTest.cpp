@@ -1,14 +1,18 @@
-// rundll32: its command line, the call of the entry, unloading.
+// rundll32: its command line, the call of the entry, unloading, and the
+// shell's execute that starts it.
 
 #include "host/rundll32/RunDll.h"
 #include "platform/com/ShellTypes.h"
+#include "platform/shell/Execute.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <algorithm>
 #include <string>
@@ -176,4 +180,20 @@ TEST(RunDllCommand, TheLibraryIsTheTextBeforeTheLastCommaAndTheEntryEndsAtABlank
     EXPECT_EQ(split->library, "/nowhere/my lib.so");
     EXPECT_EQ(split->entry, "Entry");
     EXPECT_EQ(split->arguments, "1,2");
+}
+
+TEST_F(RunDll, TheShellsExecuteStartsThePlatformsOwnProgramWithTheWholeParameterText)
+{
+    const std::string parameters = AwkwardLibrary() + ",Record a b";
+    qputenv("RUNDLL_TARGET_LOG", QByteArray::fromStdString(logPath_));
+    qputenv("RUNDLL_TARGET_UNLOAD", "yes");
+    EXPECT_GT(platform::shell::ShellExecute(nullptr, nullptr, "rundll32", parameters, "", SW_SHOW), 32);
+    const QDeadlineTimer deadline(30000);
+    while (!Contains(Log(), "unloaded while running") && !deadline.hasExpired())
+        QThread::msleep(20);
+    const std::vector<std::string> expected{
+        "window=none module=own show=1 args=[a b]", "asked: idle", "unloaded while running"};
+    EXPECT_EQ(Log(), expected);
+    qunsetenv("RUNDLL_TARGET_LOG");
+    qunsetenv("RUNDLL_TARGET_UNLOAD");
 }
