@@ -23,6 +23,8 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 
 namespace pellidor {
@@ -37,6 +39,8 @@ constexpr UINT kItemRename = 32;
 constexpr DWORD kDefaultColumnWidth = 100;
 // A width beyond this is no width anybody dragged: the default is used.
 constexpr DWORD kWidestColumn = 10000;
+// Items laid out between two paints of the icon face.
+constexpr int kLayoutBatch = 500;
 
 std::string ValueName(char prefix, int column)
 {
@@ -60,6 +64,15 @@ public:
     int columnCount(const QModelIndex& parent) const override
     {
         return parent.isValid() ? 0 : std::max(1, static_cast<int>(headings_.size()));
+    }
+    // Without the base's checks through the virtual counts: a sort asks
+    // for two indexes per comparison.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
+    {
+        const int columns = std::max(1, static_cast<int>(headings_.size()));
+        if (parent.isValid() || row < 0 || column < 0 || row >= static_cast<int>(items_.size()) || column >= columns)
+            return {};
+        return createIndex(row, column);
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -175,16 +188,78 @@ public:
         setDynamicSortFilter(false);
     }
 
+    void sort(int column, Qt::SortOrder order) override
+    {
+        RankRows(column);
+        QSortFilterProxyModel::sort(column, order);
+        ranks_ = {};
+    }
+
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
     {
-        auto* model = static_cast<ViewListModel*>(sourceModel());
-        CCatItem* first = model->Item(left.row());
-        CCatItem* second = model->Item(right.row());
-        if (first == nullptr || second == nullptr)
+        const auto first = static_cast<std::size_t>(left.row());
+        const auto second = static_cast<std::size_t>(right.row());
+        if (first >= ranks_.size() || second >= ranks_.size())
             return false;
-        return first->CompareTo(*second, sortColumn()) < 0;
+        return ranks_[first] < ranks_[second];
     }
+
+private:
+    // A row's key laid out for sorting many rows: the group and the first
+    // characters inline, so that most comparisons read only the array being
+    // sorted and never chase the texts through memory.
+    struct Packed {
+        int group;
+        int row;
+        std::array<std::uint64_t, 4> head; // 16 UTF-16 units, 4 to a word, zero padded
+        bool whole; // the head holds the whole text
+    };
+
+    // Ranks every source row in the order of the items' own comparison:
+    // each item's key once, then one sort of the packed keys, falling back
+    // on the whole keys only where 16 characters do not decide.
+    void RankRows(int column)
+    {
+        auto* model = static_cast<ViewListModel*>(sourceModel());
+        const int rows = model->rowCount({});
+        std::vector<CCatItem::SortKey> keys;
+        keys.reserve(static_cast<std::size_t>(rows));
+        std::vector<Packed> packed;
+        packed.reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
+            keys.push_back(model->Item(row)->MakeSortKey(column));
+            packed.push_back(Pack(keys.back(), row));
+        }
+        std::stable_sort(packed.begin(), packed.end(), [&keys](const Packed& a, const Packed& b) {
+            if (a.group != b.group || a.head != b.head)
+                return a.group != b.group ? a.group > b.group : a.head < b.head;
+            if (a.whole && b.whole)
+                return false;
+            return CCatItem::CompareSortKeys(
+                       keys[static_cast<std::size_t>(a.row)], keys[static_cast<std::size_t>(b.row)])
+                < 0;
+        });
+        ranks_.assign(static_cast<std::size_t>(rows), 0);
+        for (std::size_t rank = 0; rank < packed.size(); ++rank)
+            ranks_[static_cast<std::size_t>(packed[rank].row)] = static_cast<int>(rank);
+    }
+
+    static Packed Pack(const CCatItem::SortKey& key, int row)
+    {
+        Packed packed{key.group, row, {}, key.text.size() <= 16};
+        // Big-endian within each word: comparing the words compares the
+        // units in order, as the text comparison does.
+        const qsizetype units = std::min<qsizetype>(key.text.size(), 16);
+        for (qsizetype i = 0; i < units; ++i) {
+            const auto unit = static_cast<std::uint64_t>(key.text.at(i).unicode());
+            packed.head[static_cast<std::size_t>(i / 4)] |= unit << (48 - 16 * (i % 4));
+        }
+        return packed;
+    }
+
+    // Each source row's place in the order being sorted, while a sort runs.
+    std::vector<int> ranks_;
 };
 
 namespace {
@@ -231,6 +306,11 @@ CViewList::CViewList(QWidget* parent)
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
     icons_->setMovement(QListView::Static);
+    // Every item's size is its own, so a layout asks each item: in batches,
+    // the first screen of a big folder shows before the last item is laid
+    // out.
+    icons_->setLayoutMode(QListView::Batched);
+    icons_->setBatchSize(kLayoutBatch);
     details_->setRootIsDecorated(false);
     details_->setUniformRowHeights(true);
     details_->setItemsExpandable(false);

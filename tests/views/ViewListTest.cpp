@@ -136,6 +136,43 @@ TEST_F(ViewListTest, ClickingTheSameHeadingTwiceGivesTheSameOrder)
     EXPECT_EQ(Column(list), first);
 }
 
+// Texts alike in their first sixteen characters, differing only in case,
+// one the start of another, outside ASCII, and folders among the files:
+// whatever shortcut a sort of many entries takes, the order is the items'.
+class SortOrderTest : public ViewsFixture, public ::testing::WithParamInterface<int> { };
+
+TEST_P(SortOrderTest, EveryRowIsInTheItemsOwnOrderWithItsNext)
+{
+    const auto dated = [](std::string name, DWORD size, std::int32_t time) {
+        TestEntry entry = File(std::move(name), size);
+        entry.time = time;
+        return entry;
+    };
+    WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{},
+        {dated("Holiday photos 2019 b.jpg", 3, 30), dated("holiday photos 2019 A.jpg", 1, 10),
+            dated("Holiday photos 2019", 70000, 20),
+            dated("\xc3\xbc"
+                  "bersicht.txt",
+                2, -1),
+            dated("\xc3\x9c"
+                  "bersicht.TXT",
+                0x10000, 5),
+            Folder("zz folder", {}), dated("Zebra", 5, 0x7FFFFFFF), Folder("Aa folder", {}),
+            dated("holiday photos 2019 a.jpg", 4, 40), dated("a", 1, 1), dated("A", 1, 1),
+            dated("holiday photos 2019 a.jpg.bak", 9, 2), dated("0123456789abcdef", 6, 3),
+            dated("0123456789ABCDEF0", 6, 3), File("readme", 0, kAttrReadOnly | kAttrArchive)});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewList& list = Open(*view)->List();
+    const int column = GetParam();
+    list.Sort(column);
+    ASSERT_EQ(list.ItemCount(), 15);
+    for (int row = 0; row + 1 < list.ItemCount(); ++row)
+        EXPECT_LE(list.ItemAt(row)->CompareTo(*list.ItemAt(row + 1), column), 0)
+            << list.TextAt(row, 0) << " before " << list.TextAt(row + 1, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, SortOrderTest, ::testing::Range(0, 5));
+
 class RenameTest : public ViewsFixture {
 protected:
     void SetUp() override
