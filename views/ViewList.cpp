@@ -590,10 +590,14 @@ void CViewList::BeginRename()
 void CViewList::Print()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // Named before the dialog, which offers a file of this name.
+    printer.setDocName(QStringLiteral("Pellidor"));
     QPrintDialog dialog(&printer, this);
-    // No selection, no page range, no print-to-file box; copies and
-    // collation are the printer's.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // No selection, no page range; copies and collation are the printer's.
+    // The dialog's file printer stays: here it is the PDF printer, the only
+    // one a machine without a print server has, not the box that sends a
+    // printer's raw output to a file.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted)
         return;
     CListPrinter(*this).Print(printer);

@@ -7,15 +7,21 @@
 #include "tests/views/ViewsFixture.h"
 #include "views/ListPrinter.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace pellidor::test {
@@ -245,7 +251,8 @@ protected:
         WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, entries);
         folder_ = CatalogFolder();
         view_ = ViewOf(*folder_);
-        CViewList& list = Open(*view_)->List();
+        window_ = Open(*view_);
+        CViewList& list = window_->List();
         // More columns than the view has, as the search results have.
         static constexpr UINT kHeadings[] = {2005, 2006, 2007, 2012, 2013, 2014, 2015};
         for (int n = list.ColumnCount(); n < columns; ++n)
@@ -271,6 +278,7 @@ protected:
     }
 
     QString pdf_;
+    CViewWnd* window_ = nullptr;
     QPrinter printer_{QPrinter::HighResolution};
     ComPtr<IShellFolder> folder_;
     ComPtr<IShellView> view_;
@@ -292,6 +300,63 @@ TEST_F(ListPrinterTest, TwelveColumnsPrintTheTenLeftmostUnderTheHeading)
     EXPECT_TRUE(text.contains(QStringLiteral("Created"))); // column 11
     EXPECT_FALSE(text.contains(QStringLiteral("Maximum"))); // column 9, now eleventh
     EXPECT_FALSE(text.contains(QStringLiteral("Access"))); // column 10
+}
+
+// Answers the print dialog as a user printing to a PDF file does: the
+// file printer chosen, the file named, OK. Any other dialog is closed and
+// noted.
+class PrintDialogAnswer : public QObject {
+public:
+    explicit PrintDialogAnswer(QString file) : file_(std::move(file))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
+        timer_.start(10);
+    }
+    bool printerOffered = false;
+    QStringList others; // the titles of other dialogs
+
+private:
+    void Answer()
+    {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        auto* print = qobject_cast<QPrintDialog*>(dialog);
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        const int pdf = printers != nullptr ? printers->findText(QStringLiteral("Print to File (PDF)")) : -1;
+        if (print == nullptr || file == nullptr || buttons == nullptr || pdf < 0 || printerOffered) {
+            others << dialog->windowTitle();
+            dialog->reject();
+            return;
+        }
+        printerOffered = true;
+        printers->setCurrentIndex(pdf);
+        file->setText(file_);
+        buttons->button(QDialogButtonBox::Ok)->click();
+    }
+
+    QString file_;
+    QTimer timer_;
+};
+
+TEST_F(ListPrinterTest, PrintCommandPrintsThroughTheDialogToTheFileChosenThere)
+{
+    CViewList& list = ListOf({File("report.txt", 2048), File("notes.txt")}, 5);
+    const QString chosen = QString::fromStdString(TestPath("chosen/list.pdf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(chosen).path()));
+    PrintDialogAnswer answer(chosen);
+    platform::ui::SendMessage(window_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(answer.printerOffered);
+    EXPECT_TRUE(answer.others.isEmpty()) << answer.others.join(QLatin1Char(',')).toStdString();
+    pdf_ = chosen;
+    EXPECT_EQ(PdfPages(), 1);
+    const QString text = PdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Pellidor 1.5c"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Total Size")));
+    EXPECT_LT(text.indexOf(QStringLiteral("notes.txt")), text.indexOf(QStringLiteral("report.txt")));
+    EXPECT_EQ(list.ItemCount(), 2);
 }
 
 TEST_F(ListPrinterTest, ManyRowsGoOnMorePagesEachWithItsNumber)
