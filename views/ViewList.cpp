@@ -12,13 +12,13 @@
 #include "platform/ui/Strings.h"
 #include "views/ListPrinter.h"
 
+#include <QAbstractProxyModel>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSortFilterProxyModel>
 #include <QStackedLayout>
 #include <QTreeView>
 
@@ -177,32 +177,96 @@ private:
     mutable std::vector<QIcon> icons_;
 };
 
-// Orders the entries by the items' own comparison, in its one direction.
-class ViewListProxy : public QSortFilterProxyModel {
+// Orders the entries by the items' own comparison, in its one direction:
+// a permutation of the model's rows, changed only by a sort (never behind
+// the user's back: a renamed entry keeps its place until the next sort).
+// New rows go to the end.
+class ViewListProxy : public QAbstractProxyModel {
 public:
-    explicit ViewListProxy(ViewListModel* model)
+    explicit ViewListProxy(ViewListModel* model) : model_(*model)
     {
         setSourceModel(model);
-        // Sorted when asked, never behind the user's back (a rename keeps
-        // its place).
-        setDynamicSortFilter(false);
+        QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        QObject::connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            order_.clear();
+            place_.clear();
+            Follow(model_.rowCount({}));
+            endResetModel();
+        });
+        QObject::connect(
+            model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this](const QModelIndex&, int first, int last) {
+                const int rows = static_cast<int>(order_.size());
+                beginInsertRows({}, rows, rows + last - first);
+            });
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+            Follow(model_.rowCount({}));
+            endInsertRows();
+        });
+        QObject::connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this,
+            [this](const QModelIndex&, int first, int last) { beginInsertColumns({}, first, last); });
+        QObject::connect(model, &QAbstractItemModel::columnsInserted, this, [this] { endInsertColumns(); });
+        QObject::connect(model, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+        QObject::connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
+                // One entry at a time: a rename.
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    Q_EMIT dataChanged(
+                        mapFromSource(topLeft.siblingAtRow(row)), mapFromSource(bottomRight.siblingAtRow(row)), roles);
+            });
     }
 
-    void sort(int column, Qt::SortOrder order) override
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
     {
-        RankRows(column);
-        QSortFilterProxyModel::sort(column, order);
-        ranks_ = {};
+        if (parent.isValid() || row < 0 || column < 0 || row >= static_cast<int>(order_.size())
+            || column >= model_.columnCount({}))
+            return {};
+        return createIndex(row, column);
+    }
+    QModelIndex parent(const QModelIndex&) const override { return {}; }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(order_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : model_.columnCount({});
+    }
+    bool hasChildren(const QModelIndex& parent) const override { return !parent.isValid() && !order_.empty(); }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        return model_.headerData(section, orientation, role);
+    }
+    QModelIndex mapToSource(const QModelIndex& proxy) const override
+    {
+        if (!proxy.isValid() || proxy.row() >= static_cast<int>(order_.size()))
+            return {};
+        return model_.index(order_[static_cast<std::size_t>(proxy.row())], proxy.column());
+    }
+    QModelIndex mapFromSource(const QModelIndex& source) const override
+    {
+        if (!source.isValid() || source.row() >= static_cast<int>(place_.size()))
+            return {};
+        return index(place_[static_cast<std::size_t>(source.row())], source.column());
     }
 
-protected:
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    void sort(int column, Qt::SortOrder) override
     {
-        const auto first = static_cast<std::size_t>(left.row());
-        const auto second = static_cast<std::size_t>(right.row());
-        if (first >= ranks_.size() || second >= ranks_.size())
-            return false;
-        return ranks_[first] < ranks_[second];
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        // The selection and the current entry follow their items.
+        const QModelIndexList before = persistentIndexList();
+        std::vector<std::pair<int, int>> sources;
+        sources.reserve(static_cast<std::size_t>(before.size()));
+        for (const QModelIndex& index : before)
+            sources.emplace_back(order_[static_cast<std::size_t>(index.row())], index.column());
+        order_ = SortedRows(column);
+        for (std::size_t row = 0; row < order_.size(); ++row)
+            place_[static_cast<std::size_t>(order_[row])] = static_cast<int>(row);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const auto& [row, sourceColumn] : sources)
+            after.push_back(index(place_[static_cast<std::size_t>(row)], sourceColumn));
+        changePersistentIndexList(before, after);
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
 
 private:
@@ -216,19 +280,27 @@ private:
         bool whole; // the head holds the whole text
     };
 
-    // Ranks every source row in the order of the items' own comparison:
-    // each item's key once, then one sort of the packed keys, falling back
-    // on the whole keys only where 16 characters do not decide.
-    void RankRows(int column)
+    // New rows at the end, in the model's order.
+    void Follow(int rows)
     {
-        auto* model = static_cast<ViewListModel*>(sourceModel());
-        const int rows = model->rowCount({});
+        for (int row = static_cast<int>(order_.size()); row < rows; ++row) {
+            order_.push_back(row);
+            place_.push_back(row);
+        }
+    }
+
+    // The model's rows in the order of the items' own comparison: each
+    // item's key once, then one stable sort of the packed keys, falling back
+    // on the whole keys only where 16 characters do not decide.
+    std::vector<int> SortedRows(int column) const
+    {
+        const int rows = model_.rowCount({});
         std::vector<CCatItem::SortKey> keys;
         keys.reserve(static_cast<std::size_t>(rows));
         std::vector<Packed> packed;
         packed.reserve(static_cast<std::size_t>(rows));
         for (int row = 0; row < rows; ++row) {
-            keys.push_back(model->Item(row)->MakeSortKey(column));
+            keys.push_back(model_.Item(row)->MakeSortKey(column));
             packed.push_back(Pack(keys.back(), row));
         }
         std::stable_sort(packed.begin(), packed.end(), [&keys](const Packed& a, const Packed& b) {
@@ -240,9 +312,11 @@ private:
                        keys[static_cast<std::size_t>(a.row)], keys[static_cast<std::size_t>(b.row)])
                 < 0;
         });
-        ranks_.assign(static_cast<std::size_t>(rows), 0);
-        for (std::size_t rank = 0; rank < packed.size(); ++rank)
-            ranks_[static_cast<std::size_t>(packed[rank].row)] = static_cast<int>(rank);
+        std::vector<int> order;
+        order.reserve(packed.size());
+        for (const Packed& entry : packed)
+            order.push_back(entry.row);
+        return order;
     }
 
     static Packed Pack(const CCatItem::SortKey& key, int row)
@@ -258,8 +332,9 @@ private:
         return packed;
     }
 
-    // Each source row's place in the order being sorted, while a sort runs.
-    std::vector<int> ranks_;
+    const ViewListModel& model_;
+    std::vector<int> order_; // the model's row shown at each row
+    std::vector<int> place_; // the row showing each of the model's rows
 };
 
 namespace {

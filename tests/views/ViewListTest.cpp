@@ -128,6 +128,18 @@ TEST_F(ViewListTest, SwitchingTheFaceKeepsTheSelection)
     EXPECT_EQ(list.GetSelectedItem(), list.ItemAt(2));
 }
 
+TEST_F(ViewListTest, TheSelectionStaysWithItsEntryThroughASort)
+{
+    CViewList& list = OpenCatalog()->List();
+    list.SelectRow(0); // a.txt, the largest
+    CCatItem* selected = list.GetSelectedItem();
+    ASSERT_NE(selected, nullptr);
+    platform::ui::SendMessage(&list, WM_COMMAND, 8, 0); // by size
+    EXPECT_EQ(list.ItemAt(2), selected);
+    EXPECT_EQ(list.GetSelectedItem(), selected);
+    EXPECT_EQ(list.CurrentFace()->currentIndex().row(), 2);
+}
+
 TEST_F(ViewListTest, ClickingTheSameHeadingTwiceGivesTheSameOrder)
 {
     CViewWnd* window = OpenCatalog();
