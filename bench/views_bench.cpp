@@ -45,6 +45,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,15 +71,50 @@ const CLSID kShelf = MakeGuid(0x4C7D2A90, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C
 constexpr int kColumns = 5;
 const char* const kModeNames[] = {"", "large icons", "small icons", "list", "details"};
 
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
+// Wall time and the process's CPU time: on a machine shared with other
+// work the wall time grows with the load, the CPU time much less.
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
+class Stopwatch {
+public:
+    Stopwatch() : wall_(Clock::now()), cpu_(CpuNow()) { }
+    Timing Elapsed() const
+    {
+        return {std::chrono::duration<double, std::milli>(Clock::now() - wall_).count(), CpuNow() - cpu_};
+    }
+
+private:
+    static double CpuNow()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+    }
+    Clock::time_point wall_;
+    double cpu_;
+};
 
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// "wall ms | CPU ms", each the median of its own.
+std::string Medians(const std::vector<Timing>& timings)
+{
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (const Timing& timing : timings) {
+        wall.push_back(timing.wall);
+        cpu.push_back(timing.cpu);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f | %.1f", Median(wall), Median(cpu));
+    return text;
 }
 
 struct Memory {
@@ -248,17 +284,17 @@ OpenView MakeView(IShellFolder& folder, BenchBrowser& browser, UINT mode)
     return open;
 }
 
-// Opens the view and waits for its first screen; the milliseconds taken.
-double TimeFirstScreen(IShellFolder& folder, BenchBrowser& browser, UINT mode, OpenView* out)
+// Opens the view and waits for its first screen; the time taken.
+Timing TimeFirstScreen(IShellFolder& folder, BenchBrowser& browser, UINT mode, OpenView* out)
 {
     PaintWatch watch;
-    const auto begin = Clock::now();
+    const Stopwatch stopwatch;
     OpenView open = MakeView(folder, browser, mode);
     if (open.window == nullptr)
-        return -1;
+        std::exit(1);
     watch.Watch(open.window->List().CurrentFace());
     watch.Wait();
-    const double taken = Milliseconds(begin);
+    const Timing taken = stopwatch.Elapsed();
     if (out != nullptr)
         *out = open;
     else
@@ -266,23 +302,15 @@ double TimeFirstScreen(IShellFolder& folder, BenchBrowser& browser, UINT mode, O
     return taken;
 }
 
-double TimeSort(CViewList& list, int column)
+Timing TimeSort(CViewList& list, int column)
 {
     PaintWatch watch;
     watch.Watch(list.CurrentFace());
-    const auto begin = Clock::now();
+    const Stopwatch stopwatch;
     list.Sort(column);
     watch.Wait();
-    return Milliseconds(begin);
+    return stopwatch.Elapsed();
 }
-
-struct CatalogFigures {
-    double load = 0;
-    double firstScreen[5] = {};
-    double sort[kColumns] = {};
-    Memory folder{};
-    Memory view{};
-};
 
 void BenchCatalog(const std::string& work, int count, int runs, BenchBrowser& browser)
 {
@@ -300,9 +328,9 @@ void BenchCatalog(const std::string& work, int count, int runs, BenchBrowser& br
             std::exit(1);
         }
     }
-    std::vector<double> loads;
-    std::vector<double> screens[5];
-    std::vector<double> sorts[kColumns];
+    std::vector<Timing> loads;
+    std::vector<Timing> screens[5];
+    std::vector<Timing> sorts[kColumns];
     Memory folderMemory{};
     Memory viewMemory{};
     for (int run = 0; run <= runs; ++run) {
@@ -312,24 +340,24 @@ void BenchCatalog(const std::string& work, int count, int runs, BenchBrowser& br
         if (!folder)
             std::exit(1);
         const Memory empty = MemoryNow();
-        const auto begin = Clock::now();
+        const Stopwatch stopwatch;
         folder->LoadChildren(false);
-        const double load = Milliseconds(begin);
+        const Timing load = stopwatch.Elapsed();
         if (folder->GetChildCount() != count) {
             std::fprintf(stderr, "views_bench: %d children, not %d\n", folder->GetChildCount(), count);
             std::exit(1);
         }
         const Memory loaded = MemoryNow();
         for (UINT mode = FVM_ICON; mode < FVM_DETAILS; ++mode) {
-            const double taken = TimeFirstScreen(*folder.As<IShellFolder>(), browser, mode, nullptr);
+            const Timing taken = TimeFirstScreen(*folder.As<IShellFolder>(), browser, mode, nullptr);
             if (run > 0)
                 screens[mode].push_back(taken);
         }
         // Details last, measured for memory and kept open for the sorts.
         const Memory before = MemoryNow();
         OpenView open;
-        const double details = TimeFirstScreen(*folder.As<IShellFolder>(), browser, FVM_DETAILS, &open);
-        double sortTimes[kColumns];
+        const Timing details = TimeFirstScreen(*folder.As<IShellFolder>(), browser, FVM_DETAILS, &open);
+        Timing sortTimes[kColumns];
         for (int column = 0; column < kColumns; ++column)
             sortTimes[column] = TimeSort(open.window->List(), column);
         const Memory after = MemoryNow();
@@ -346,15 +374,15 @@ void BenchCatalog(const std::string& work, int count, int runs, BenchBrowser& br
         for (int column = 0; column < kColumns; ++column)
             sorts[column].push_back(sortTimes[column]);
     }
-    std::printf("| %d | load the folder's children | %.1f ms |\n", count, Median(loads));
+    std::printf("| %d | load the folder's children | %s |\n", count, Medians(loads).c_str());
     for (UINT mode = FVM_ICON; mode <= FVM_DETAILS; ++mode)
-        std::printf("| %d | first screen, %s | %.1f ms |\n", count, kModeNames[mode], Median(screens[mode]));
+        std::printf("| %d | first screen, %s | %s |\n", count, kModeNames[mode], Medians(screens[mode]).c_str());
     static const char* const kColumnNames[] = {"Name", "Total Size", "Type", "Date", "Attribute"};
     for (int column = 0; column < kColumns; ++column)
-        std::printf("| %d | sort by %s | %.1f ms |\n", count, kColumnNames[column], Median(sorts[column]));
-    std::printf("| %d | the folder's children: heap, resident | %.1f MB, %.1f MB |\n", count, folderMemory.heapMb,
+        std::printf("| %d | sort by %s | %s |\n", count, kColumnNames[column], Medians(sorts[column]).c_str());
+    std::printf("| %d | the folder's children: heap, resident (MB) | %.1f | %.1f |\n", count, folderMemory.heapMb,
         folderMemory.rssMb);
-    std::printf("| %d | the view: heap, resident | %.1f MB, %.1f MB |\n", count, viewMemory.heapMb, viewMemory.rssMb);
+    std::printf("| %d | the view: heap, resident (MB) | %.1f | %.1f |\n", count, viewMemory.heapMb, viewMemory.rssMb);
     std::fflush(stdout);
 }
 
@@ -376,20 +404,21 @@ void BenchShelf(const std::string& work, int count, int runs, BenchBrowser& brow
             QFile::copy(QString::fromStdString(one),
                 dir.filePath(QString::number(0x10000000 + i, 16).toUpper() + QStringLiteral(".pld")));
     }
-    std::vector<double> fresh;
-    std::vector<double> loaded;
+    std::vector<Timing> fresh;
+    std::vector<Timing> loaded;
     for (int run = 0; run <= runs; ++run) {
-        const double first = TimeFirstScreen(*ShelfRoot(), browser, FVM_DETAILS, nullptr);
+        const Timing first = TimeFirstScreen(*ShelfRoot(), browser, FVM_DETAILS, nullptr);
         const auto shelf = ShelfRoot();
         shelf->LoadChildren(false);
-        const double second = TimeFirstScreen(*shelf, browser, FVM_DETAILS, nullptr);
+        const Timing second = TimeFirstScreen(*shelf, browser, FVM_DETAILS, nullptr);
         if (run == 0)
             continue;
         fresh.push_back(first);
         loaded.push_back(second);
     }
-    std::printf("| %d catalogs | shelf view, details, fill from a fresh root | %.1f ms |\n", count, Median(fresh));
-    std::printf("| %d catalogs | shelf view, details, children already loaded | %.1f ms |\n", count, Median(loaded));
+    std::printf("| %d catalogs | shelf view, details, fill from a fresh root | %s |\n", count, Medians(fresh).c_str());
+    std::printf(
+        "| %d catalogs | shelf view, details, children already loaded | %s |\n", count, Medians(loaded).c_str());
 }
 
 } // namespace
@@ -409,7 +438,7 @@ int main(int argc, char** argv)
 
     auto browser = platform::com::MakeCom<BenchBrowser>();
     browser->Window().show();
-    std::printf("| Entries | What | Median |\n|---|---|---|\n");
+    std::printf("| Entries | What | Median wall ms | Median CPU ms |\n|---|---|---:|---:|\n");
     for (const int count : {10000, 30000, 100000})
         BenchCatalog(work, count, runs, *browser);
     BenchShelf(work, 1000, runs, *browser);
