@@ -415,7 +415,7 @@ INSTANTIATE_TEST_SUITE_P(Pages, SetupResultPages,
         ResultCase{
             "UninstallFailed", CSetupSheet::kUninstallFailedPage, BreakTrash, {QStringLiteral("/uninstall")}, kBuilt},
         ResultCase{"CannotInstall", CSetupSheet::kCannotInstallPage, {}, {}, QVersionNumber(5, 15, 2)}),
-    [](const testing::TestParamInfo<ResultCase>& param) { return std::string(param.param.name); });
+    [](const testing::TestParamInfo<ResultCase>& resultCase) { return std::string(resultCase.param.name); });
 
 TEST_F(SetupWizardTest, FailedStepShowsTheLastFailureAndTheLaterStepsStillRan)
 {
