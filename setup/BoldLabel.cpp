@@ -8,7 +8,6 @@ CBoldLabel::CBoldLabel(QWidget* parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAutoFillBackground(false);
-    setAttribute(Qt::WA_TranslucentBackground);
     setTextFormat(Qt::PlainText);
     ApplyLook();
 }
