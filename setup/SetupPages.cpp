@@ -13,6 +13,7 @@
 #include "ui_SetupPage7.h"
 #include "ui_SetupPage8.h"
 
+#include <QFontMetrics>
 #include <QPixmap>
 
 namespace setup {
@@ -103,7 +104,13 @@ void CSetupPage2::ShowValues()
 {
     ui_->id1000->setChecked(state_.iconInMyComputer);
     ui_->id1001->setChecked(state_.iconOnDesktop);
-    ui_->id1002->setText(Text(state_.catalogDirectory));
+    // A long path keeps its beginning and its end; the whole is the tip.
+    const QString directory = Text(state_.catalogDirectory);
+    // A framed label indents its text by half an "x".
+    const QFontMetrics metrics = ui_->id1002->fontMetrics();
+    const int room = ui_->id1002->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x'));
+    ui_->id1002->setText(metrics.elidedText(directory, Qt::ElideMiddle, room));
+    ui_->id1002->setToolTip(directory);
 }
 
 void CSetupPage2::OnMyComputerClicked()

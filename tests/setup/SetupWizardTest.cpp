@@ -325,10 +325,23 @@ TEST_F(SetupWizardTest, BrowseSetsTheChosenDirectoryWithoutTrailingSeparator)
         auto* browse = Control<QAbstractButton>(sheet, "id1003");
         choose(QString::fromStdString(chosen + "/inner/"), false);
         QTest::mouseClick(browse, Qt::LeftButton);
-        EXPECT_EQ(Shown(sheet, "id1002").toStdString(), TestRoot() + "/Pellidor") << "Cancel changes nothing";
+        EXPECT_EQ(Control<QLabel>(sheet, "id1002")->toolTip().toStdString(), TestRoot() + "/Pellidor")
+            << "Cancel changes nothing";
         choose(QString::fromStdString(chosen + "/"), true);
         QTest::mouseClick(browse, Qt::LeftButton);
-        EXPECT_EQ(Shown(sheet, "id1002").toStdString(), chosen);
+        EXPECT_EQ(Control<QLabel>(sheet, "id1002")->toolTip().toStdString(), chosen);
+        // A path longer than the line keeps both ends, and the tip has it whole.
+        const std::string deep = chosen + "/inner" + std::string(40, 'x') + "/" + std::string(40, 'y');
+        QDir().mkpath(QString::fromStdString(deep));
+        choose(QString::fromStdString(deep), true);
+        QTest::mouseClick(browse, Qt::LeftButton);
+        const auto* line = Control<QLabel>(sheet, "id1002");
+        EXPECT_EQ(line->toolTip().toStdString(), deep);
+        EXPECT_TRUE(line->text().startsWith(QString::fromStdString(deep.substr(0, 5)))) << line->text().toStdString();
+        EXPECT_TRUE(line->text().endsWith(QStringLiteral("yyyy")));
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->contentsRect().width());
+        choose(QString::fromStdString(chosen), true);
+        QTest::mouseClick(browse, Qt::LeftButton);
     }),
         0);
     EXPECT_EQ(setup::CInstaller(source_).State().catalogDirectory, chosen);
