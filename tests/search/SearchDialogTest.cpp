@@ -4,6 +4,7 @@
 #include "search/SearchDialog.h"
 
 #include "items/CatItem.h"
+#include "items/MediumQuery.h"
 #include "module/Settings.h"
 #include "pages/DialogControls.h"
 #include "pages/PathLine.h"
@@ -512,6 +513,37 @@ TEST_F(ClosingTest, SavedColumnsComeBackInTheNextWindow)
     dialog_.reset();
     Open();
     EXPECT_EQ(dialog_->Results()->DetailsFace()->header()->logicalIndex(0), 6);
+}
+
+// Records the media it is asked for and gives up.
+class RecordingPrompt final : public IMediumPrompt {
+public:
+    RecordingPrompt() { SetMediumPrompt(this); }
+    ~RecordingPrompt() { SetMediumPrompt(nullptr); }
+    bool AskForMedium(const MediumQuery& query, HWND owner, std::string*) override
+    {
+        asked.push_back(query.fileName + " on " + query.volumeName);
+        owners.push_back(owner);
+        return false;
+    }
+    std::vector<std::string> asked;
+    std::vector<HWND> owners;
+};
+
+TEST_F(SearchDialogTest, DoubleClickOnAResultOpensItFromItsMedium)
+{
+    RecordingPrompt prompt;
+    Open();
+    TypeName(QStringLiteral("other.doc"));
+    FindNow();
+    CViewList* list = dialog_->Results();
+    ASSERT_EQ(list->ItemCount(), 1);
+    QTreeView* face = list->DetailsFace();
+    const QRect cell = face->visualRect(face->model()->index(0, 0));
+    QTest::mouseClick(face->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(face->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_EQ(prompt.asked, std::vector<std::string>{"other.doc on Letters"});
+    EXPECT_EQ(prompt.owners[0], nullptr);
 }
 
 TEST_F(SearchDialogTest, ShrinkingBelowTheFirstSizeIsRefusedAndGrowingWidensTheList)
