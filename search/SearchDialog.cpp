@@ -36,8 +36,12 @@ constexpr std::array<UINT, 7> kColumnHeadings = {2001, 2003, 2002, 2004, 2009, 2
 // the latest one is shown at this pace.
 constexpr int kPathMilliseconds = 50;
 // Results found meanwhile join the list together, so that a search with
-// many matches does not redraw the list for every one.
+// many matches does not redraw the list for every one. Each insertion lays
+// the whole list out again, so a longer list takes them less often: one
+// more millisecond per 2,000 entries keeps that work a small share of the
+// window's time however many results come.
 constexpr int kListMilliseconds = 40;
+constexpr int kEntriesPerExtraMillisecond = 2000;
 
 } // namespace
 
@@ -109,6 +113,7 @@ void CSearchDialog::InitDialog()
     list->Create(settings);
     for (std::size_t column = 0; column < kColumnHeadings.size(); ++column)
         list->InsertColumn(kColumnSection, static_cast<int>(column), kColumnHeadings[column]);
+    list->SetLabelEditing(false);
     list->SetOpenHandler([this](CCatItem& item) { OpenResult(item); });
 
     connect(ui_->id1032, &QPushButton::clicked, this, [this] { HandleMessage(WM_COMMAND, kFindNowId, 0); });
@@ -118,7 +123,6 @@ void CSearchDialog::InitDialog()
 
     listTimer_ = new QTimer(this);
     listTimer_->setSingleShot(true);
-    listTimer_->setInterval(kListMilliseconds);
     connect(listTimer_, &QTimer::timeout, this, &CSearchDialog::ListPendingResults);
     pathTimer_ = new QTimer(this);
     pathTimer_->setInterval(kPathMilliseconds);
@@ -337,7 +341,7 @@ bool CSearchDialog::InsertResult(CCatItem& item)
     results_.push_back(platform::com::ComPtr<CCatItem>::AddRefed(&item));
     pending_.push_back(&item);
     if (!listTimer_->isActive())
-        listTimer_->start();
+        listTimer_->start(kListMilliseconds + Results()->ItemCount() / kEntriesPerExtraMillisecond);
     return true;
 }
 
