@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -93,6 +94,8 @@ int main(int argc, char** argv)
     }
     pellidor::CSearchDialog dialog;
     dialog.resize(dialog.size() * 3 / 2);
+    if (const QScreen* screen = dialog.screen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     dialog.show();
     QApplication::processEvents();
     auto* page = static_cast<pellidor::CSearchPageName*>(dialog.Page(pellidor::CSearchDialog::kPageName));
