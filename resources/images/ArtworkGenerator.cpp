@@ -620,6 +620,10 @@ int main(int argc, char** argv)
     ok = Save(Icon(32, Information), dir, "139.png") && ok;
     ok = Save(Icon(32, ModuleIcon), dir, "1.png") && ok;
     ok = Save(Icon(16, ModuleIcon), dir, "1-16.png") && ok;
+    // The larger sizes a desktop's launcher and file managers ask the
+    // icon theme for.
+    ok = Save(Icon(48, ModuleIcon), dir, "1-48.png") && ok;
+    ok = Save(Icon(128, ModuleIcon), dir, "1-128.png") && ok;
     // The drive menu's mark, and the reading dialog's picture and animation.
     ok = Save(Icon(16, Drive), dir, "1001.png") && ok;
     ok = Save(ReadingPicture(-1), dir, "1012.png") && ok;
