@@ -344,21 +344,5 @@ INSTANTIATE_TEST_SUITE_P(Blocks, ShelfViewDropTest,
         ForeignDrop{"EmptyBlock", [](QByteArray&, QMimeData& data) { SetBlock(data, QByteArray()); }}),
     [](const ::testing::TestParamInfo<ForeignDrop>& param) { return std::string(param.param.name); });
 
-TEST_F(ViewDragDropTest, AFileInsideACatalogIsNotTakenByTheShelf)
-{
-    QDir().mkpath(QString::fromStdString(CatalogDirectory() + "/Archive"));
-    WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, {File("readme.txt", 13)});
-    CViewWnd* catalog = OpenCatalog();
-    CViewWnd* shelf = Open(*ViewOf(*ShelfRoot()));
-    bool taken = true;
-    const Offered offered = DragRow(catalog->List(), 0, [&](QDrag& drag, Qt::DropActions actions) {
-        CViewList& list = shelf->List();
-        taken = DropOn(DropWindow(list), RowCenter(list, 0), drag.mimeData(), actions);
-    });
-    ASSERT_TRUE(offered.started);
-    EXPECT_FALSE(taken);
-    EXPECT_TRUE(IsInCatalogDirectory("00000001.pld"));
-}
-
 } // namespace
 } // namespace pellidor::test
