@@ -6,6 +6,7 @@
 
 #include "items/DropTarget.h"
 
+#include <string>
 #include <sys/stat.h>
 
 namespace pellidor::cli {
@@ -16,6 +17,18 @@ bool Exists(const std::string& path)
 {
     struct stat st { };
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Why a drop refuses a shelf item: the two moves it never makes.
+std::string WhyNot(const std::string& source, const std::string& destination)
+{
+    if (source.empty())
+        return {};
+    if (destination == source || destination.rfind(source + "/", 0) == 0)
+        return ": the destination folder is inside it";
+    if (source.rfind(destination + "/", 0) == 0 && source.find('/', destination.size() + 1) == std::string::npos)
+        return ": it is already there";
+    return {};
 }
 
 } // namespace
@@ -42,7 +55,7 @@ int RunMv(const Arguments& arguments)
     DWORD effect = DROPEFFECT_MOVE;
     target->DragEnter(data.Get(), MK_LBUTTON, POINTL{}, &effect);
     if (effect != DROPEFFECT_MOVE)
-        return Fail("'" + rest[0] + "' cannot be moved there");
+        return Fail("'" + rest[0] + "' cannot be moved there" + WhyNot(item->GetPath(), folder->GetPath()));
     const std::string source = item->GetPath();
     target->Drop(data.Get(), 0, POINTL{}, &effect);
     if (!dialogs.LastError().empty())

@@ -47,7 +47,7 @@ std::size_t ListBytes(LPCITEMIDLIST list)
 CLIPFORMAT ShellIdListFormat()
 {
     static const CLIPFORMAT format
-        = static_cast<CLIPFORMAT>(platform::ui::RegisterClipboardFormat(kShellIdListFormatName));
+        = static_cast<CLIPFORMAT>(platform::ui::RegisterClipboardFormat(platform::ui::kShellIdListFormatName));
     return format;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/com/Memory.h"
 #include "platform/com/ShellTypes.h"
 #include "platform/com/Types.h"
+#include "platform/ui/DragDrop.h"
 
 #include <optional>
 #include <string>
@@ -14,9 +15,8 @@
 
 namespace pellidor {
 
-// The shell's name of the identifier-list format (CFSTR_SHELLIDLIST).
-constexpr const char* kShellIdListFormatName = "Shell IDList Array";
-// Its registered clipboard format, registered on first use.
+// The shell's name of the identifier-list format (CFSTR_SHELLIDLIST) is the
+// platform's; its registered clipboard format, registered on first use.
 CLIPFORMAT ShellIdListFormat();
 
 // Identifier-list block for one item: u32 count 1, u32 offset of the folder

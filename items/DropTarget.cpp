@@ -7,6 +7,7 @@
 #include "platform/shell/FileOperation.h"
 
 #include <optional>
+#include <string>
 
 namespace pellidor {
 
@@ -20,6 +21,26 @@ bool IsShelfItem(const IdListBlock& block)
         return false;
     const LPCITEMIDLIST last = LastElement(block.items.front().Get());
     return IsOwnElement(last, kKindShelfFolder) || IsOwnElement(last, kKindCatalog);
+}
+
+std::string WithoutTrailingSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+// A move of `source` into the directory `destination` that can be made
+// (not onto itself, not into its own sub-folder) and changes something
+// (not where it already is).
+bool MovesSomewhere(const std::string& source, const std::string& destination)
+{
+    const std::string from = WithoutTrailingSlash(source);
+    const std::string to = WithoutTrailingSlash(destination);
+    if (from.empty() || to.empty() || to == from || to.rfind(from + "/", 0) == 0)
+        return false;
+    const std::size_t slash = from.rfind('/');
+    return slash == std::string::npos || from.substr(0, slash == 0 ? 1 : slash) != to;
 }
 
 // The data object's identifier-list medium; released when this dies.
@@ -83,7 +104,12 @@ HRESULT CDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect)
         return S_OK;
     const IdListMedium medium(data);
     const auto block = medium.Block();
-    if (block && IsShelfItem(*block))
+    if (!block || !IsShelfItem(*block))
+        return S_OK;
+    // Onto itself or where it is the move would fail with an error or do
+    // nothing: the place shows that it takes nothing.
+    const auto item = CreateItemObject(block->folder.Get(), block->items.front().Get());
+    if (item && MovesSomewhere(item->GetPath(), folder_->GetPath()))
         *effect = DROPEFFECT_MOVE;
     return S_OK;
 }
@@ -113,7 +139,7 @@ HRESULT CDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD*)
         return S_OK;
     const std::string source = item->GetPath();
     const std::string destination = folder_->GetPath();
-    if (source.empty() || destination.empty())
+    if (!MovesSomewhere(source, destination))
         return S_OK;
     if (platform::shell::FileOperation(
             nullptr, platform::shell::FO_MOVE, {source}, destination, platform::shell::FOF_ALLOWUNDO)

@@ -44,7 +44,9 @@ MediumQuery MediumQueryFor(CCatItem& item);
 
 // True with the root of a drive that holds the item's medium: an optical
 // drive that already holds it (nothing is shown), or the drive the user
-// confirmed. False when the user cancels or there is nobody to ask.
+// confirmed. False when the user cancels or there is nobody to ask. While a
+// drag's data is being served nobody is asked, and a removable drive that
+// holds the medium counts as well.
 bool FindTheMedium(CCatItem& item, HWND owner, std::string* driveRoot);
 bool FindTheMedium(const MediumQuery& query, HWND owner, std::string* driveRoot);
 

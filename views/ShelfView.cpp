@@ -3,9 +3,12 @@
 #include "items/ShelfFolder.h"
 #include "module/Settings.h"
 #include "namespace/CatFolder.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/Messages.h"
 #include "views/ViewList.h"
 #include "views/ViewWnd.h"
+
+#include <QPointer>
 
 namespace pellidor {
 
@@ -13,6 +16,30 @@ namespace {
 
 constexpr UINT kShelfFileMenu = 1044;
 constexpr UINT kShelfViewMenu = 1045;
+
+// Drops on a shelf folder's entry go into that folder, drops anywhere else
+// into the folder shown.
+void AcceptDrops(CViewList& list, CShelfFolder& shown)
+{
+    auto locate = [list = QPointer<CViewList>(&list),
+                      shownFolder = platform::com::ComPtr<CShelfFolder>::AddRefed(&shown)](POINTL point) {
+        platform::ui::DropPlace place;
+        CCatItem* entry = list ? list->ItemAtPoint(QPoint(point.x, point.y)) : nullptr;
+        if (entry != nullptr && entry->AcceptsDrops()) {
+            place.key = QByteArray("entry/").append(entry->GetName().c_str());
+            place.target
+                = [held = platform::com::ComPtr<CCatItem>::AddRefed(entry)] { return held->CreateDropTarget(); };
+        } else {
+            place.target = [shownFolder] { return shownFolder->CreateDropTarget(); };
+        }
+        return place;
+    };
+    const platform::com::ComPtr<IDropTarget> target = platform::ui::CreateDropTargetSwitch(std::move(locate));
+    if (!target)
+        return;
+    for (QWidget* window : list.DropWindows())
+        platform::ui::RegisterDragDrop(window, target.Get());
+}
 
 } // namespace
 
@@ -46,6 +73,7 @@ UINT CShelfView::ViewMenuId() const
 void CShelfView::SetUpWindow(CViewWnd& window)
 {
     window.SetShelfFolder(&shelf_);
+    AcceptDrops(window.List(), shelf_);
 }
 
 void CShelfView::AfterFill()

@@ -456,6 +456,9 @@ void CViewList::ApplyFace()
 {
     QWidget* before = stack_->currentWidget();
     const bool hadFocus = before != nullptr && before->hasFocus();
+    // The list face's mode and flow settings turn dragging off and stop its
+    // viewport taking drops; both are the views' own choice, kept below.
+    const bool takesDrops = icons_->viewport()->acceptDrops();
     switch (mode_) {
     case FVM_DETAILS:
         stack_->setCurrentWidget(details_);
@@ -479,6 +482,8 @@ void CViewList::ApplyFace()
         stack_->setCurrentWidget(icons_);
         break;
     }
+    icons_->setDragEnabled(true);
+    icons_->viewport()->setAcceptDrops(takesDrops);
     if (hadFocus)
         stack_->currentWidget()->setFocus();
 }
@@ -575,6 +580,18 @@ CCatItem* CViewList::GetSelectedItem() const
 {
     const QModelIndexList rows = icons_->selectionModel()->selectedRows();
     return rows.isEmpty() ? nullptr : model_->Item(proxy_->mapToSource(rows.first()).row());
+}
+
+CCatItem* CViewList::ItemAtPoint(const QPoint& global) const
+{
+    const QAbstractItemView* face = CurrentFace();
+    const QModelIndex index = face->indexAt(face->viewport()->mapFromGlobal(global));
+    return index.isValid() ? model_->Item(proxy_->mapToSource(index).row()) : nullptr;
+}
+
+std::vector<QWidget*> CViewList::DropWindows() const
+{
+    return {icons_->viewport(), details_->viewport()};
 }
 
 CCatItem* CViewList::ItemAt(int row) const

@@ -81,6 +81,9 @@ public:
     void Sort(int column);
     // The item of the selected entry, or null.
     CCatItem* GetSelectedItem() const;
+    // The item of the entry at `global` (screen coordinates) in the face
+    // shown, or null.
+    CCatItem* ItemAtPoint(const QPoint& global) const;
     // The item shown at row `row` (display order), or null.
     CCatItem* ItemAt(int row) const;
     void SelectRow(int row);
@@ -97,6 +100,8 @@ public:
     // The face the current mode shows, and the other one.
     QAbstractItemView* CurrentFace() const;
     QListView* IconFace() const { return icons_; }
+    // Where each face takes drags: its viewport.
+    std::vector<QWidget*> DropWindows() const;
     QTreeView* DetailsFace() const { return details_; }
 
     // WM_COMMAND: the mode, sort, print and item commands.

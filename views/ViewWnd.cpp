@@ -7,6 +7,7 @@
 #include "pages/AboutDialog.h"
 #include "pages/HowToUseDialog.h"
 #include "platform/com/Memory.h"
+#include "platform/ui/DragDrop.h"
 #include "search/SearchDialog.h"
 #include "views/ViewList.h"
 
@@ -87,9 +88,20 @@ void CViewWnd::Open(CCatItem& item)
     item.OnOpen(&info);
 }
 
-void CViewWnd::DragOut(CCatItem&)
+void CViewWnd::DragOut(CCatItem& item)
 {
-    // Dragging out comes with the platform's drag-and-drop loop.
+    // Held through the loop: a change message handled inside it refills the
+    // list and releases the folder's children.
+    const auto held = platform::com::ComPtr<CCatItem>::AddRefed(&item);
+    const auto transfer = held.As<IDataObject>();
+    const auto source = held.As<IDropSource>();
+    if (!transfer || !source)
+        return;
+    // The effect is not used: a drop on the shelf moved the file itself and
+    // announced the change.
+    DWORD effect = DROPEFFECT_NONE;
+    platform::ui::DoDragDrop(
+        transfer.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
 }
 
 } // namespace pellidor

@@ -10,6 +10,7 @@
 #include "platform/shell/FileInfo.h"
 #include "platform/shell/NamespaceIds.h"
 #include "platform/system/Paths.h"
+#include "platform/ui/DragDrop.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuWidgets.h"
 #include "platform/ui/Messages.h"
@@ -144,6 +145,9 @@ ExplorerWindow::~ExplorerWindow()
 {
     platform::shell::SetIdListHandler(nullptr);
     changeObserver_.reset();
+    // A drag under way holds a node's target: let go while its library is
+    // loaded.
+    platform::ui::RevokeDragDrop(tree_->viewport());
     // Open drive menus hold handlers: released while the libraries are known.
     qDeleteAll(findChildren<DriveMenu*>(Qt::FindDirectChildrenOnly));
     LeaveView();
@@ -152,6 +156,29 @@ ExplorerWindow::~ExplorerWindow()
     // members: the model goes first.
     files_->setModel(nullptr);
     delete fileModel_;
+}
+
+void ExplorerWindow::AcceptTreeDrops()
+{
+    // A node's target is asked for when the drag reaches the node and let
+    // go when it leaves, so the tree holds no extension's object between
+    // drags.
+    auto locate = [this](POINTL point) {
+        platform::ui::DropPlace place;
+        NamespaceItem* item
+            = model_->ItemFromIndex(tree_->indexAt(tree_->viewport()->mapFromGlobal(QPoint(point.x, point.y))));
+        if (item == nullptr || !item->IsExtension())
+            return place;
+        place.key = QByteArray(
+            reinterpret_cast<const char*>(item->absolute.data()), static_cast<qsizetype>(item->absolute.size()));
+        place.target = [this, absolute = item->absolute] {
+            // Found again: the tree may have been read anew since.
+            return model_->DropTarget(model_->Find(absolute, false));
+        };
+        return place;
+    };
+    if (const ComPtr<IDropTarget> target = platform::ui::CreateDropTargetSwitch(std::move(locate)))
+        platform::ui::RegisterDragDrop(tree_->viewport(), target.Get());
 }
 
 void ExplorerWindow::BuildWidgets()
@@ -168,6 +195,7 @@ void ExplorerWindow::BuildWidgets()
         [this](const QModelIndex& current) { OnTreeSelection(current); });
     connect(tree_, &QWidget::customContextMenuRequested, this, &ExplorerWindow::OnTreeMenu);
     tree_->expand(model_->indexFromItem(model_->Desktop()));
+    AcceptTreeDrops();
 
     pane_ = new QStackedWidget;
     message_ = new QLabel;

@@ -104,6 +104,8 @@ private:
     HRESULT ToolbarItems(const TBBUTTON* buttons, UINT count, UINT flags) override;
 
     void BuildWidgets();
+    // Drops on the tree go to the node's own target.
+    void AcceptTreeDrops();
     void BuildActions();
     void ShowOwnMenu();
     void OnCommand(UINT id);

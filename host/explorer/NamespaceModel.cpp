@@ -371,6 +371,32 @@ ComPtr<IShellFolder> NamespaceModel::BindFolder(NamespaceItem* item)
     return folder;
 }
 
+ComPtr<IDropTarget> NamespaceModel::DropTarget(NamespaceItem* item)
+{
+    ComPtr<IDropTarget> target;
+    if (item == nullptr)
+        return target;
+    if (item->kind == NodeKind::Junction) {
+        if (const ComPtr<IShellFolder> folder = BindFolder(item)) {
+            if (FAILED(folder->CreateViewObject(owner_, IDropTarget::kIid, target.ReceiveVoid())))
+                target.Reset();
+        }
+        return target;
+    }
+    if (item->kind != NodeKind::ExtensionFolder)
+        return target;
+    const ComPtr<IShellFolder> parent = BindFolder(item->ParentItem());
+    if (!parent)
+        return target;
+    std::vector<BYTE> relative = item->element;
+    relative.push_back(0);
+    relative.push_back(0);
+    LPCITEMIDLIST child = reinterpret_cast<LPCITEMIDLIST>(relative.data());
+    if (FAILED(parent->GetUIObjectOf(owner_, 1, &child, IDropTarget::kIid, nullptr, target.ReceiveVoid())))
+        target.Reset();
+    return target;
+}
+
 NamespaceItem* NamespaceModel::FindChild(NamespaceItem* item, const BYTE* element, std::size_t size)
 {
     for (int row = 0; row < item->rowCount(); ++row) {

@@ -82,6 +82,11 @@ public:
     // it cannot be had.
     platform::com::ComPtr<IShellFolder> BindFolder(NamespaceItem* item);
 
+    // The drop target of a junction's or extension folder's node, as a shell
+    // asks it: the junction's CreateViewObject, an extension folder's
+    // GetUIObjectOf in its parent. Null when the node takes no drops.
+    platform::com::ComPtr<IDropTarget> DropTarget(NamespaceItem* item);
+
     // The location as the address bar shows it.
     QString DisplayPath(NamespaceItem* item) const;
 

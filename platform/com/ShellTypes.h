@@ -59,7 +59,13 @@ constexpr DWORD DROPEFFECT_NONE = 0;
 constexpr DWORD DROPEFFECT_COPY = 1;
 constexpr DWORD DROPEFFECT_MOVE = 2;
 constexpr DWORD DROPEFFECT_LINK = 4;
+// Key state of a drag: the mouse buttons and modifier keys held.
 constexpr DWORD MK_LBUTTON = 0x1;
+constexpr DWORD MK_RBUTTON = 0x2;
+constexpr DWORD MK_SHIFT = 0x4;
+constexpr DWORD MK_CONTROL = 0x8;
+constexpr DWORD MK_MBUTTON = 0x10;
+constexpr DWORD MK_ALT = 0x20;
 struct POINTL {
     LONG x = 0;
     LONG y = 0;

@@ -11,20 +11,26 @@
 #include "platform/system/Module.h"
 #include "platform/system/MoveFile.h"
 #include "platform/system/Paths.h"
+#include "platform/ui/DragDrop.h"
 #include "setup/Installer.h"
 #include "tests/host/ExplorerFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDrag>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QProcess>
 #include <QTest>
+#include <QTreeView>
 
 #include <algorithm>
 #include <fstream>
@@ -173,6 +179,87 @@ TEST_F(InstalledExplorerTest, FixedDiskAloneGetsNoAddItem)
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(ActionNamed(menu, QStringLiteral("Add to Pellidor")), nullptr);
     menu->hide();
+}
+
+// The row of the face whose first column shows `text`; -1 when none.
+int RowShowing(const QAbstractItemView& face, const QString& text)
+{
+    for (int row = 0; row < face.model()->rowCount(); ++row) {
+        if (face.model()->index(row, 0).data().toString() == text)
+            return row;
+    }
+    return -1;
+}
+
+TEST_F(InstalledExplorerTest, ACatalogDraggedFromTheShelfViewOntoAShelfFolderInTheTreeMovesIntoIt)
+{
+    ASSERT_TRUE(Installer()->Install());
+    QProcess read;
+    read.start(QString::fromStdString(BinDirectory() + "/pellidor"),
+        {QStringLiteral("read"), QString::fromStdString(stickRoot_)});
+    ASSERT_TRUE(read.waitForFinished(30000));
+    ASSERT_EQ(read.exitCode(), 0) << read.readAllStandardError().toStdString();
+    const QStringList catalogs = Catalogs();
+    ASSERT_EQ(catalogs.size(), 1);
+    QDir().mkpath(QString::fromStdString(catalogs_ + "/Archive"));
+
+    ExplorerWindow window;
+    window.resize(900, 600);
+    window.show();
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerJunctionIdList(kShelf)));
+    QCoreApplication::processEvents();
+    // The shelf folder's node in the tree, on screen.
+    NamespaceModel* model = window.Model();
+    NamespaceItem* shelf = model->Find(platform::shell::MyComputerJunctionIdList(kShelf), true);
+    ASSERT_NE(shelf, nullptr);
+    model->Populate(shelf);
+    window.Tree()->expand(model->indexFromItem(shelf));
+    QStandardItem* archive = nullptr;
+    for (int row = 0; row < shelf->rowCount(); ++row) {
+        if (shelf->child(row)->text() == QStringLiteral("Archive"))
+            archive = shelf->child(row);
+    }
+    ASSERT_NE(archive, nullptr);
+    window.Tree()->scrollTo(archive->index());
+    QCoreApplication::processEvents();
+    const QPoint onArchive = window.Tree()->visualRect(archive->index()).center();
+
+    // The shelf view's list, as shown in the pane.
+    QAbstractItemView* face = nullptr;
+    for (QAbstractItemView* shown : window.ViewWindow()->findChildren<QAbstractItemView*>()) {
+        if (shown->isVisible())
+            face = shown;
+    }
+    ASSERT_NE(face, nullptr);
+    const int row = RowShowing(*face, QStringLiteral("STICK"));
+    ASSERT_GE(row, 0);
+    const QPoint from = face->visualRect(face->model()->index(row, 0)).center();
+
+    bool moved = false;
+    platform::ui::SetDragStartObserver([&](QDrag& drag, Qt::DropActions actions) {
+        QWidget* tree = window.Tree()->viewport();
+        QDragEnterEvent enter(onArchive, actions, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree, &enter);
+        QDragMoveEvent move(onArchive, actions, drag.mimeData(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree, &move);
+        ASSERT_TRUE(move.isAccepted());
+        EXPECT_EQ(move.dropAction(), Qt::MoveAction);
+        QDropEvent drop(QPointF(onArchive), actions, drag.mimeData(), Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(tree, &drop);
+        moved = drop.isAccepted();
+    });
+    QTest::mousePress(face->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+    // The first move makes the face ready to drag, the second starts it.
+    const QPoint away = from + QPoint(0, 3 * QApplication::startDragDistance());
+    QTest::mouseMove(face->viewport(), away);
+    QTest::mouseMove(face->viewport(), away + QPoint(1, 1));
+    QTest::mouseRelease(face->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+    platform::ui::SetDragStartObserver(nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_TRUE(moved);
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(catalogs_ + "/Archive/") + catalogs.at(0)));
+    EXPECT_TRUE(Catalogs().isEmpty());
 }
 
 ino_t Inode(const std::string& path)

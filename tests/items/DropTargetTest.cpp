@@ -159,6 +159,30 @@ TEST_F(DropTargetTest, CataloguedFileDraggedOntoTheShelfIsRefused)
     EXPECT_EQ(fs::directory_iterator(catDir + "/Music"), fs::directory_iterator());
 }
 
+TEST_F(DropTargetTest, AShelfFolderOntoItselfIntoItsOwnSubFolderOrWhereItIsTakesNothing)
+{
+    fs::create_directories(catDir + "/Films/Shorts");
+    int messages = 0;
+    platform::ui::SetMessageBoxHook([&messages](std::string_view, std::string_view, UINT) {
+        ++messages;
+        return platform::ui::IDOK_;
+    });
+    auto* films = Child("Films");
+    ASSERT_TRUE(films->LoadChildren(false));
+    ComPtr<IDropTarget> shelfTarget;
+    ASSERT_EQ(shelf->CreateViewObject(nullptr, IDropTarget::kIid, shelfTarget.ReceiveVoid()), S_OK);
+    const auto data = ComPtr<CCatItem>::AddRefed(films).As<IDataObject>();
+    const ComPtr<IDropTarget> targets[] = {TargetOf("Films"), films->GetChild(0)->CreateDropTarget(), shelfTarget};
+    for (const auto& target : targets) {
+        ASSERT_TRUE(target);
+        EXPECT_EQ(Enter(*target, data.Get()), DROPEFFECT_NONE);
+        DWORD effect = DROPEFFECT_MOVE;
+        EXPECT_EQ(target->Drop(data.Get(), 0, POINTL{}, &effect), S_OK);
+    }
+    EXPECT_TRUE(fs::is_directory(catDir + "/Films/Shorts"));
+    EXPECT_EQ(messages, 0);
+}
+
 TEST_F(DropTargetTest, TargetWithoutAFolderAcceptsNothing)
 {
     const auto target = MakeCom<CDropTarget>(nullptr);
