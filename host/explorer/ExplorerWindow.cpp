@@ -6,10 +6,11 @@
 #include "host/explorer/NamespaceModel.h"
 #include "host/explorer/Startup.h"
 #include "host/explorer/ToolbarImages.h"
+#include "platform/com/CoCreate.h"
 #include "platform/shell/Execute.h"
 #include "platform/shell/FileInfo.h"
 #include "platform/shell/NamespaceIds.h"
-#include "platform/system/Paths.h"
+#include "platform/shell/ShellLink.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuWidgets.h"
 #include "platform/ui/Messages.h"
@@ -599,7 +600,9 @@ void ExplorerWindow::ShowOwnMenu()
 
 void ExplorerWindow::InsertBrowserMenus(HMENU shared)
 {
-    host::explorer::InsertBrowserMenus(*shared, findEntries_, FavoriteNames());
+    const std::vector<FavoriteEntry> favorites = ReadFavorites();
+    favoriteFiles_ = FavoriteFiles(favorites);
+    host::explorer::InsertBrowserMenus(*shared, findEntries_, favorites);
 }
 
 void ExplorerWindow::RemoveBrowserMenus(HMENU shared)
@@ -616,8 +619,64 @@ void ExplorerWindow::SetSharedMenu(HMENU shared, HWND commandTarget)
     commandTarget_ = commandTarget;
     platform::ui::FillMenuBar(
         *shared, menuBar(), [this](UINT id) { OnCommand(id); }, [this](UINT id) { OnHighlight(id); });
+    WatchFavoritesMenu();
     DecorateFindEntries();
     NameViewButtons();
+}
+
+void ExplorerWindow::WatchFavoritesMenu()
+{
+    for (QAction* action : menuBar()->actions()) {
+        QMenu* favorites = action->menu();
+        if (favorites == nullptr || action->data().toUInt() != FCIDM_MENU_FAVORITES)
+            continue;
+        // Read again whenever it opens: a favorite added since the menu bar
+        // was built shows at once.
+        connect(favorites, &QMenu::aboutToShow, this, [this, favorites] {
+            const std::vector<FavoriteEntry> entries = ReadFavorites();
+            favoriteFiles_ = FavoriteFiles(entries);
+            favorites->clear();
+            platform::ui::FillQMenu(
+                *FavoritesMenu(entries), favorites, [this](UINT id) { OnCommand(id); },
+                [this](UINT id) { OnHighlight(id); });
+        });
+    }
+}
+
+void ExplorerWindow::OpenFavorite(std::size_t index)
+{
+    if (index >= favoriteFiles_.size())
+        return;
+    const std::string path = favoriteFiles_[index];
+    if (!IsLinkFile(path)) {
+        platform::shell::ShellExecute(this, "open", path, {}, {}, SW_SHOWNORMAL);
+        return;
+    }
+    std::vector<BYTE> target;
+    if (!ReadLinkTarget(path, &target)) {
+        statusBar()->showMessage(
+            tr("The favorite %1 cannot be read.").arg(QFileInfo(QString::fromStdString(path)).completeBaseName()));
+        return;
+    }
+    // As if the list had been typed: the link's Load checked it as the
+    // address bar checks a typed one.
+    Navigate(target);
+}
+
+bool ExplorerWindow::ReadLinkTarget(const std::string& path, std::vector<BYTE>* target)
+{
+    ComPtr<IPersistFile> file;
+    if (FAILED(platform::com::CoCreateInstance(
+            platform::shell::CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IPersistFile::kIid, file.ReceiveVoid())))
+        return false;
+    const std::u16string wide = QString::fromStdString(path).toStdU16String();
+    const ComPtr<IShellLinkA> link = file.As<IShellLinkA>();
+    LPITEMIDLIST list = nullptr;
+    if (!link || FAILED(file->Load(wide.c_str(), 0)) || link->GetIDList(&list) != S_OK)
+        return false;
+    const platform::com::TaskMemPtr<ITEMIDLIST> owned(list);
+    *target = platform::shell::IdListBytes(owned.get());
+    return true;
 }
 
 void ExplorerWindow::NameViewButtons()
@@ -680,13 +739,8 @@ void ExplorerWindow::OnCommand(UINT id)
         QMessageBox::about(this, tr("About Explorer"), tr("Explorer: the desktop shell of the platform."));
         break;
     default:
-        if (id >= kCommandFavoriteFirst && id < kCommandFindFirst) {
-            const std::vector<std::string> names = FavoriteNames();
-            if (id - kCommandFavoriteFirst < names.size())
-                platform::shell::ShellExecute(this, "open",
-                    platform::system::PlatformDataDirectory() + "/Favorites/" + names[id - kCommandFavoriteFirst], {},
-                    {}, SW_SHOWNORMAL);
-        }
+        if (id >= kCommandFavoriteFirst && id < kCommandFindFirst)
+            OpenFavorite(id - kCommandFavoriteFirst);
         break;
     }
 }
