@@ -659,8 +659,47 @@ void ExplorerWindow::OpenFavorite(std::size_t index)
         return;
     }
     // As if the list had been typed: the link's Load checked it as the
-    // address bar checks a typed one.
-    Navigate(target);
+    // address bar checks a typed one. What is no folder is opened as a
+    // double-click in its folder's view would open it.
+    if (model_->Find(target, true) != nullptr)
+        Navigate(target);
+    else if (!OpenItem(target))
+        statusBar()->showMessage(tr("The location cannot be found."));
+}
+
+bool ExplorerWindow::OpenItem(const std::vector<BYTE>& absolute)
+{
+    const std::vector<platform::shell::Element> elements = platform::shell::SplitIdList(absolute);
+    NamespaceItem* parent = elements.empty() ? nullptr : model_->Find(platform::shell::ParentIdList(absolute), true);
+    const ComPtr<IShellFolder> folder
+        = parent != nullptr && parent->IsExtension() ? model_->BindFolder(parent) : nullptr;
+    if (!folder)
+        return false;
+    std::vector<BYTE> child(elements.back().bytes, elements.back().bytes + elements.back().size);
+    child.insert(child.end(), {0, 0});
+    LPCITEMIDLIST children[] = {reinterpret_cast<LPCITEMIDLIST>(child.data())};
+    ComPtr<IContextMenu> menu;
+    if (FAILED(folder->GetUIObjectOf(this, 1, children, IContextMenu::kIid, nullptr, menu.ReceiveVoid())) || !menu)
+        return false;
+    platform::ui::Menu items;
+    constexpr UINT kFirst = 1;
+    if (FAILED(menu->QueryContextMenu(&items, 0, kFirst, FCIDM_SHVIEWLAST, CMF_DEFAULTONLY)))
+        return false;
+    // The default item, else the first command offered.
+    UINT id = items.GetDefaultItem(false);
+    for (int position = 0; id == platform::ui::kNoItem && position < items.GetItemCount(); ++position) {
+        const platform::ui::MenuItem* item = items.GetItem(position);
+        if (!item->IsPopup() && !item->IsSeparator())
+            id = item->id;
+    }
+    if (id == platform::ui::kNoItem || id < kFirst)
+        return false;
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = this;
+    info.lpVerb = MAKEINTRESOURCEA(id - kFirst);
+    info.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&info);
+    return true;
 }
 
 bool ExplorerWindow::ReadLinkTarget(const std::string& path, std::vector<BYTE>* target)

@@ -115,6 +115,9 @@ private:
     // target, any other file with its default application.
     void OpenFavorite(std::size_t index);
     static bool ReadLinkTarget(const std::string& path, std::vector<BYTE>* target);
+    // Runs the default command of the item an absolute list names, in its
+    // extension folder; false when there is no such item or command.
+    bool OpenItem(const std::vector<BYTE>& absolute);
     void RunFindExtension(std::size_t index);
 
     bool Show(const std::vector<BYTE>& absolute);

@@ -8,6 +8,7 @@
 #include "host/explorer/Startup.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Guid.h"
+#include "platform/shell/Execute.h"
 #include "platform/shell/NamespaceIds.h"
 #include "platform/system/Module.h"
 #include "platform/system/MoveFile.h"
@@ -291,6 +292,75 @@ TEST_F(InstalledExplorerTest, CatalogAddedToFavoritesOpensAgainFromTheFavoritesM
     favorite->trigger();
     EXPECT_EQ(window.Location(), catalog);
     EXPECT_NE(window.ActiveView(), nullptr) << "the catalog's own view";
+}
+
+// A favorite of a catalogued file opens the file on its medium, as a
+// double-click in the catalog's view does.
+TEST_F(InstalledExplorerTest, FavoriteOfACataloguedFileOpensItOnItsMedium)
+{
+    // The stick's disc sits in an optical drive: found without asking.
+    std::ofstream(TestRoot() + "/drives.table") << stickRoot_ << "\t5\tSTICK\t0000BEEF\tCDFS\t4000\t0\t1\n";
+    ASSERT_TRUE(Installer()->Install());
+    QProcess read;
+    read.start(QString::fromStdString(BinDirectory() + "/pellidor"),
+        {QStringLiteral("read"), QString::fromStdString(stickRoot_)});
+    ASSERT_TRUE(read.waitForFinished(30000));
+    ASSERT_EQ(read.exitCode(), 0) << read.readAllStandardError().toStdString();
+
+    ExplorerWindow window;
+    window.show();
+    NamespaceModel* model = window.Model();
+    NamespaceItem* shelf = model->Find(platform::shell::MyComputerJunctionIdList(kShelf), true);
+    ASSERT_NE(shelf, nullptr);
+    model->Populate(shelf);
+    ASSERT_EQ(shelf->rowCount(), 1);
+    auto* catalog = static_cast<NamespaceItem*>(shelf->child(0));
+
+    // readme.txt, the one file in the catalog's root, through its folder.
+    const ComPtr<IShellFolder> folder = model->BindFolder(catalog);
+    ASSERT_TRUE(folder);
+    ComPtr<IEnumIDList> files;
+    ASSERT_EQ(folder->EnumObjects(&window, SHCONTF_NONFOLDERS, files.Receive()), S_OK);
+    LPITEMIDLIST child = nullptr;
+    ASSERT_EQ(files->Next(1, &child, nullptr), S_OK);
+    const platform::com::TaskMemPtr<ITEMIDLIST> owned(child);
+    LPCITEMIDLIST children[] = {child};
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(folder->GetUIObjectOf(&window, 1, children, IContextMenu::kIid, nullptr, menu.ReceiveVoid()), S_OK);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->findChild<QLineEdit*>(QStringLiteral("name")) == nullptr)
+            return;
+        answer.stop();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    answer.start(10);
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = &window;
+    info.lpVerb = MAKEINTRESOURCEA(29);
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    menu.Reset();
+
+    std::vector<std::string> opened;
+    platform::shell::SetExecuteHook([&](const platform::shell::ExecuteRequest& request) {
+        opened.push_back(request.file);
+        return platform::shell::kExecuteOk;
+    });
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerIdList()));
+    QMenu* favorites = nullptr;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == QStringLiteral("F&avorites"))
+            favorites = action->menu();
+    }
+    ASSERT_NE(favorites, nullptr);
+    Q_EMIT favorites->aboutToShow();
+    QAction* favorite = ActionNamed(favorites, QStringLiteral("readme"));
+    ASSERT_NE(favorite, nullptr);
+    favorite->trigger();
+    platform::shell::SetExecuteHook(nullptr);
+    EXPECT_EQ(opened, std::vector<std::string>{stickRoot_ + "/readme.txt"});
+    EXPECT_EQ(window.Location(), platform::shell::MyComputerIdList());
 }
 
 } // namespace
