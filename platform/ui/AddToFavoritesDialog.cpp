@@ -66,7 +66,9 @@ public:
         auto* form = new QFormLayout;
         form->addRow(tr("&Name:"), name_);
         auto* folderRow = new QHBoxLayout;
-        folderRow->addWidget(new QLabel(tr("Create &in:")));
+        auto* folderLabel = new QLabel(tr("Create &in:"));
+        folderLabel->setBuddy(folders_);
+        folderRow->addWidget(folderLabel);
         folderRow->addStretch();
         folderRow->addWidget(newFolder);
         auto* layout = new QVBoxLayout(this);
