@@ -104,13 +104,6 @@ TEST_F(ExplorerFavoritesTest, MenuShowsSubFoldersAsMenusThenLinksByNameThenOther
     EXPECT_EQ(Shape(menu), QStringLiteral("Empty[(Empty)(off)],Work[Reports],notes.txt,Test folder"));
 }
 
-TEST_F(ExplorerFavoritesTest, EmptyFolderShowsOneDisabledEntry)
-{
-    QMenu* menu = OpenFavorites();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(Shape(menu), QStringLiteral("(Empty)(off)"));
-}
-
 TEST_F(ExplorerFavoritesTest, LinkBrowsesToItsTarget)
 {
     ExplorerWindow& window = Window();

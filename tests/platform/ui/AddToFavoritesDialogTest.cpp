@@ -6,7 +6,6 @@
 #include "platform/shell/NamespaceIds.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/system/Paths.h"
-#include "platform/ui/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -169,45 +168,6 @@ TEST_F(AddToFavoritesDialogTest, NewFolderIsMadeInTheSelectedFolderAndChosen)
     EXPECT_TRUE(driver.Finished());
     EXPECT_TRUE(QFileInfo(Favorites() + QStringLiteral("/Trips/Spain")).isDir());
     EXPECT_EQ(QString::fromUtf8(path_), Favorites() + QStringLiteral("/Trips/Spain/beach"));
-}
-
-TEST_F(AddToFavoritesDialogTest, NewFolderThatExistsIsRefusedWithAMessage)
-{
-    QDir().mkpath(Favorites() + QStringLiteral("/Work"));
-    int boxes = 0;
-    SetMessageBoxHook([&](std::string_view, std::string_view, UINT) {
-        ++boxes;
-        return IDOK_;
-    });
-    ModalDriver driver({
-        [](QWidget& dialog) {
-            if (!IsFavoritesDialog(dialog))
-                return false;
-            QTimer::singleShot(0, dialog.findChild<QPushButton*>(QStringLiteral("newFolder")), &QPushButton::click);
-            return true;
-        },
-        [](QWidget& question) {
-            auto* input = qobject_cast<QInputDialog*>(&question);
-            if (input == nullptr)
-                return false;
-            input->setTextValue(QStringLiteral("Work"));
-            input->accept();
-            return true;
-        },
-        [](QWidget& dialog) {
-            if (!IsFavoritesDialog(dialog))
-                return false;
-            dialog.findChild<QTreeWidget*>(QStringLiteral("folders"))->currentItem()->text(0)
-                    == QStringLiteral("Favorites")
-                ? Buttons(dialog)->button(QDialogButtonBox::Ok)->click()
-                : Buttons(dialog)->button(QDialogButtonBox::Cancel)->click();
-            return true;
-        },
-    });
-    ASSERT_EQ(Run(), S_OK) << "the Favorites folder stays chosen";
-    SetMessageBoxHook(nullptr);
-    EXPECT_EQ(boxes, 1);
-    EXPECT_EQ(QString::fromUtf8(path_), Favorites() + QStringLiteral("/beach.jpg"));
 }
 
 TEST_F(AddToFavoritesDialogTest, CancelAnswersFalseAndLeavesBothBuffers)
