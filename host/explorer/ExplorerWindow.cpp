@@ -635,6 +635,8 @@ void ExplorerWindow::WatchFavoritesMenu()
         connect(favorites, &QMenu::aboutToShow, this, [this, favorites] {
             const std::vector<FavoriteEntry> entries = ReadFavorites();
             favoriteFiles_ = FavoriteFiles(entries);
+            // Sub-menus are the menu's children, which clear() leaves.
+            qDeleteAll(favorites->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
             favorites->clear();
             platform::ui::FillQMenu(
                 *FavoritesMenu(entries), favorites, [this](UINT id) { OnCommand(id); },

@@ -102,6 +102,10 @@ TEST_F(ExplorerFavoritesTest, MenuShowsSubFoldersAsMenusThenLinksByNameThenOther
     QMenu* menu = OpenFavorites();
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(Shape(menu), QStringLiteral("Empty[(Empty)(off)],Work[Reports],notes.txt,Test folder"));
+    // Opened again, it is built anew without keeping the old sub-menus.
+    Q_EMIT menu->aboutToShow();
+    EXPECT_EQ(Shape(menu), QStringLiteral("Empty[(Empty)(off)],Work[Reports],notes.txt,Test folder"));
+    EXPECT_EQ(menu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).size(), 2);
 }
 
 TEST_F(ExplorerFavoritesTest, LinkBrowsesToItsTarget)
