@@ -37,14 +37,6 @@ bool SaveLink(LPCITEMIDLIST absolute, const char* description, const std::string
 
 } // namespace
 
-std::string WithLinkExtension(const std::string& path)
-{
-    const std::size_t nameStart = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
-    const std::size_t dot = path.rfind('.');
-    const bool hasExtension = dot != std::string::npos && dot > nameStart;
-    return (hasExtension ? path.substr(0, dot) : path) + ".lnk";
-}
-
 bool CFavorites::AddToFavorites(HWND owner, LPCITEMIDLIST absolute, const std::string& title)
 {
     if (absolute == nullptr)
@@ -63,7 +55,7 @@ bool CFavorites::AddToFavorites(HWND owner, LPCITEMIDLIST absolute, const std::s
     favorites.reset();
     if (confirmed != S_OK)
         return false;
-    return SaveLink(absolute, name, WithLinkExtension(path));
+    return SaveLink(absolute, name, platform::shell::WithLinkExtension(path));
 }
 
 } // namespace pellidor

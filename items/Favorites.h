@@ -18,9 +18,4 @@ public:
     bool AddToFavorites(HWND owner, LPCITEMIDLIST absolute, const std::string& title);
 };
 
-// `path` with the extension of its last name replaced by "lnk" (added when
-// it has none). A leading dot starts no extension: ".notes" gives
-// ".notes.lnk".
-std::string WithLinkExtension(const std::string& path);
-
 } // namespace pellidor

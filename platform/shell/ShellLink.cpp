@@ -74,6 +74,15 @@ HRESULT SaveError(const QSaveFile& file)
 
 } // namespace
 
+std::string WithLinkExtension(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > nameStart;
+    return (hasExtension ? path.substr(0, dot) : path) + ".lnk";
+}
+
 std::vector<BYTE> FormatLinkFile(const LinkContents& contents)
 {
     std::vector<BYTE> out(std::begin(kMagic), std::end(kMagic));

@@ -30,6 +30,11 @@ constexpr std::size_t kMaxLinkDescription = 1023;
 // The longest identifier list a link keeps, terminator included.
 constexpr std::size_t kMaxLinkIdList = 65536;
 
+// `path` with the extension of its last name replaced by "lnk" (added when
+// it has none): where a link named by `path` is kept. A leading dot starts no
+// extension: ".notes" gives ".notes.lnk".
+std::string WithLinkExtension(const std::string& path);
+
 // The bytes of a link file.
 std::vector<BYTE> FormatLinkFile(const LinkContents& contents);
 // The contents of a link file's bytes, when every length lies inside them,

@@ -1,6 +1,7 @@
 #include "platform/ui/AddToFavoritesDialog.h"
 
 #include "platform/shell/ChangeNotify.h"
+#include "platform/shell/ShellLink.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/MessageBox.h"
 
@@ -90,11 +91,22 @@ public:
         name_->setFocus();
     }
 
-    // Only a name and folder that OK would take, however it is asked.
+    // Only a name and folder that OK would take, however it is asked; a
+    // favorite kept under that name is replaced only when the user says so.
     void accept() override
     {
-        if (buttons_->button(QDialogButtonBox::Ok)->isEnabled())
-            QDialog::accept();
+        if (!buttons_->button(QDialogButtonBox::Ok)->isEnabled())
+            return;
+        const QString link = QString::fromStdString(shell::WithLinkExtension(Path().toStdString()));
+        if (QFileInfo::exists(link)
+            && MessageBox(this,
+                   tr("There is already a favorite named \"%1\" in this folder. Replace it?")
+                       .arg(QFileInfo(link).completeBaseName())
+                       .toStdString(),
+                   windowTitle().toStdString(), MB_YESNO | MB_ICONQUESTION)
+                != IDYES)
+            return;
+        QDialog::accept();
     }
 
     QString Name() const { return name_->text(); }

@@ -6,6 +6,7 @@
 #include "platform/shell/NamespaceIds.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/system/Paths.h"
+#include "platform/ui/MessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -24,6 +26,8 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 using namespace platform::ui;
 
@@ -168,6 +172,36 @@ TEST_F(AddToFavoritesDialogTest, NewFolderIsMadeInTheSelectedFolderAndChosen)
     EXPECT_TRUE(driver.Finished());
     EXPECT_TRUE(QFileInfo(Favorites() + QStringLiteral("/Trips/Spain")).isDir());
     EXPECT_EQ(QString::fromUtf8(path_), Favorites() + QStringLiteral("/Trips/Spain/beach"));
+}
+
+TEST_F(AddToFavoritesDialogTest, FavoriteOfTheSameNameIsReplacedOnlyWhenTheUserSaysSo)
+{
+    QFile(Favorites() + QStringLiteral("/beach.lnk")).open(QIODevice::WriteOnly);
+    std::vector<int> answers{IDNO, IDYES};
+    std::vector<std::string> questions;
+    SetMessageBoxHook([&](std::string_view text, std::string_view, UINT) {
+        questions.emplace_back(text);
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    });
+    bool stayedAfterNo = false;
+    ModalDriver driver({[&](QWidget& dialog) {
+        if (!IsFavoritesDialog(dialog))
+            return false;
+        dialog.findChild<QLineEdit*>(QStringLiteral("name"))->setText(QStringLiteral("beach.jpg"));
+        Buttons(dialog)->button(QDialogButtonBox::Ok)->click();
+        stayedAfterNo = dialog.isVisible();
+        Buttons(dialog)->button(QDialogButtonBox::Ok)->click();
+        return true;
+    }});
+    const HRESULT result = Run();
+    SetMessageBoxHook(nullptr);
+    ASSERT_EQ(result, S_OK);
+    EXPECT_TRUE(stayedAfterNo);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0], "There is already a favorite named \"beach\" in this folder. Replace it?");
+    EXPECT_EQ(QString::fromUtf8(path_), Favorites() + QStringLiteral("/beach.jpg"));
 }
 
 TEST_F(AddToFavoritesDialogTest, CancelAnswersFalseAndLeavesBothBuffers)
