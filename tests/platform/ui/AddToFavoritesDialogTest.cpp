@@ -19,6 +19,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -76,14 +77,16 @@ QTreeWidgetItem* FolderItem(QWidget& dialog, const QString& name)
     return found.isEmpty() ? nullptr : found.front();
 }
 
-// The step that types `name` and presses OK.
+// The step that types `name` over the offered one and clicks OK.
 ModalDriver::Step NameAndOk(const QString& name)
 {
     return [name](QWidget& dialog) {
         if (!IsFavoritesDialog(dialog))
             return false;
-        dialog.findChild<QLineEdit*>(QStringLiteral("name"))->setText(name);
-        Buttons(dialog)->button(QDialogButtonBox::Ok)->click();
+        auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("name"));
+        edit->selectAll();
+        QTest::keyClicks(edit, name);
+        QTest::mouseClick(Buttons(dialog)->button(QDialogButtonBox::Ok), Qt::LeftButton);
         return true;
     };
 }
