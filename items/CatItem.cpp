@@ -357,14 +357,22 @@ bool CCatItem::IsFolder()
 
 int CCatItem::CompareTo(CCatItem& other, int column)
 {
-    const int group = GetSortGroup();
-    const int otherGroup = other.GetSortGroup();
-    if (group != otherGroup)
-        return otherGroup - group;
-    const std::string mine = GetColumnText(column, true);
-    const std::string theirs = other.GetColumnText(column, true);
-    return QString::fromUtf8(mine.data(), static_cast<qsizetype>(mine.size()))
-        .compare(QString::fromUtf8(theirs.data(), static_cast<qsizetype>(theirs.size())), Qt::CaseInsensitive);
+    return CompareSortKeys(MakeSortKey(column), other.MakeSortKey(column));
+}
+
+CCatItem::SortKey CCatItem::MakeSortKey(int column)
+{
+    const std::string text = GetColumnText(column, true);
+    return {GetSortGroup(), QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toCaseFolded()};
+}
+
+int CCatItem::CompareSortKeys(const SortKey& mine, const SortKey& theirs)
+{
+    if (mine.group != theirs.group)
+        return theirs.group - mine.group;
+    // Both folded: comparing them exactly is comparing the texts without
+    // regard to case.
+    return mine.text.compare(theirs.text, Qt::CaseSensitive);
 }
 
 int CCatItem::GetIconIndex()

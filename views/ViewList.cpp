@@ -12,17 +12,19 @@
 #include "platform/ui/Strings.h"
 #include "views/ListPrinter.h"
 
+#include <QAbstractProxyModel>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSortFilterProxyModel>
 #include <QStackedLayout>
 #include <QTreeView>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 
 namespace pellidor {
@@ -37,6 +39,8 @@ constexpr UINT kItemRename = 32;
 constexpr DWORD kDefaultColumnWidth = 100;
 // A width beyond this is no width anybody dragged: the default is used.
 constexpr DWORD kWidestColumn = 10000;
+// Items laid out between two paints of the icon face.
+constexpr int kLayoutBatch = 500;
 
 std::string ValueName(char prefix, int column)
 {
@@ -60,6 +64,15 @@ public:
     int columnCount(const QModelIndex& parent) const override
     {
         return parent.isValid() ? 0 : std::max(1, static_cast<int>(headings_.size()));
+    }
+    // Without the base's checks through the virtual counts: a sort asks
+    // for two indexes per comparison.
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
+    {
+        const int columns = std::max(1, static_cast<int>(headings_.size()));
+        if (parent.isValid() || row < 0 || column < 0 || row >= static_cast<int>(items_.size()) || column >= columns)
+            return {};
+        return createIndex(row, column);
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -164,27 +177,164 @@ private:
     mutable std::vector<QIcon> icons_;
 };
 
-// Orders the entries by the items' own comparison, in its one direction.
-class ViewListProxy : public QSortFilterProxyModel {
+// Orders the entries by the items' own comparison, in its one direction:
+// a permutation of the model's rows, changed only by a sort (never behind
+// the user's back: a renamed entry keeps its place until the next sort).
+// New rows go to the end.
+class ViewListProxy : public QAbstractProxyModel {
 public:
-    explicit ViewListProxy(ViewListModel* model)
+    explicit ViewListProxy(ViewListModel* model) : model_(*model)
     {
         setSourceModel(model);
-        // Sorted when asked, never behind the user's back (a rename keeps
-        // its place).
-        setDynamicSortFilter(false);
+        QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+        QObject::connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            order_.clear();
+            place_.clear();
+            Follow(model_.rowCount({}));
+            endResetModel();
+        });
+        QObject::connect(
+            model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this](const QModelIndex&, int first, int last) {
+                const int rows = static_cast<int>(order_.size());
+                beginInsertRows({}, rows, rows + last - first);
+            });
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+            Follow(model_.rowCount({}));
+            endInsertRows();
+        });
+        QObject::connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this,
+            [this](const QModelIndex&, int first, int last) { beginInsertColumns({}, first, last); });
+        QObject::connect(model, &QAbstractItemModel::columnsInserted, this, [this] { endInsertColumns(); });
+        QObject::connect(model, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+        QObject::connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) {
+                // One entry at a time: a rename.
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+                    Q_EMIT dataChanged(
+                        mapFromSource(topLeft.siblingAtRow(row)), mapFromSource(bottomRight.siblingAtRow(row)), roles);
+            });
     }
 
-protected:
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override
     {
-        auto* model = static_cast<ViewListModel*>(sourceModel());
-        CCatItem* first = model->Item(left.row());
-        CCatItem* second = model->Item(right.row());
-        if (first == nullptr || second == nullptr)
-            return false;
-        return first->CompareTo(*second, sortColumn()) < 0;
+        if (parent.isValid() || row < 0 || column < 0 || row >= static_cast<int>(order_.size())
+            || column >= model_.columnCount({}))
+            return {};
+        return createIndex(row, column);
     }
+    QModelIndex parent(const QModelIndex&) const override { return {}; }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(order_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : model_.columnCount({});
+    }
+    bool hasChildren(const QModelIndex& parent) const override { return !parent.isValid() && !order_.empty(); }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        return model_.headerData(section, orientation, role);
+    }
+    QModelIndex mapToSource(const QModelIndex& proxy) const override
+    {
+        if (!proxy.isValid() || proxy.row() >= static_cast<int>(order_.size()))
+            return {};
+        return model_.index(order_[static_cast<std::size_t>(proxy.row())], proxy.column());
+    }
+    QModelIndex mapFromSource(const QModelIndex& source) const override
+    {
+        if (!source.isValid() || source.row() >= static_cast<int>(place_.size()))
+            return {};
+        return index(place_[static_cast<std::size_t>(source.row())], source.column());
+    }
+
+    void sort(int column, Qt::SortOrder) override
+    {
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        // The selection and the current entry follow their items.
+        const QModelIndexList before = persistentIndexList();
+        std::vector<std::pair<int, int>> sources;
+        sources.reserve(static_cast<std::size_t>(before.size()));
+        for (const QModelIndex& index : before)
+            sources.emplace_back(order_[static_cast<std::size_t>(index.row())], index.column());
+        order_ = SortedRows(column);
+        for (std::size_t row = 0; row < order_.size(); ++row)
+            place_[static_cast<std::size_t>(order_[row])] = static_cast<int>(row);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (const auto& [row, sourceColumn] : sources)
+            after.push_back(index(place_[static_cast<std::size_t>(row)], sourceColumn));
+        changePersistentIndexList(before, after);
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+
+private:
+    // A row's key laid out for sorting many rows: the group and the first
+    // characters inline, so that most comparisons read only the array being
+    // sorted and never chase the texts through memory.
+    struct Packed {
+        int group;
+        int row;
+        std::array<std::uint64_t, 4> head; // 16 UTF-16 units, 4 to a word, zero padded
+        bool whole; // the head holds the whole text
+    };
+
+    // New rows at the end, in the model's order.
+    void Follow(int rows)
+    {
+        for (int row = static_cast<int>(order_.size()); row < rows; ++row) {
+            order_.push_back(row);
+            place_.push_back(row);
+        }
+    }
+
+    // The model's rows in the order of the items' own comparison: each
+    // item's key once, then one stable sort of the packed keys, falling back
+    // on the whole keys only where 16 characters do not decide.
+    std::vector<int> SortedRows(int column) const
+    {
+        const int rows = model_.rowCount({});
+        std::vector<CCatItem::SortKey> keys;
+        keys.reserve(static_cast<std::size_t>(rows));
+        std::vector<Packed> packed;
+        packed.reserve(static_cast<std::size_t>(rows));
+        for (int row = 0; row < rows; ++row) {
+            keys.push_back(model_.Item(row)->MakeSortKey(column));
+            packed.push_back(Pack(keys.back(), row));
+        }
+        std::stable_sort(packed.begin(), packed.end(), [&keys](const Packed& a, const Packed& b) {
+            if (a.group != b.group || a.head != b.head)
+                return a.group != b.group ? a.group > b.group : a.head < b.head;
+            if (a.whole && b.whole)
+                return false;
+            return CCatItem::CompareSortKeys(
+                       keys[static_cast<std::size_t>(a.row)], keys[static_cast<std::size_t>(b.row)])
+                < 0;
+        });
+        std::vector<int> order;
+        order.reserve(packed.size());
+        for (const Packed& entry : packed)
+            order.push_back(entry.row);
+        return order;
+    }
+
+    static Packed Pack(const CCatItem::SortKey& key, int row)
+    {
+        Packed packed{key.group, row, {}, key.text.size() <= 16};
+        // Big-endian within each word: comparing the words compares the
+        // units in order, as the text comparison does.
+        const qsizetype units = std::min<qsizetype>(key.text.size(), 16);
+        for (qsizetype i = 0; i < units; ++i) {
+            const auto unit = static_cast<std::uint64_t>(key.text.at(i).unicode());
+            packed.head[static_cast<std::size_t>(i / 4)] |= unit << (48 - 16 * (i % 4));
+        }
+        return packed;
+    }
+
+    const ViewListModel& model_;
+    std::vector<int> order_; // the model's row shown at each row
+    std::vector<int> place_; // the row showing each of the model's rows
 };
 
 namespace {
@@ -231,6 +381,11 @@ CViewList::CViewList(QWidget* parent)
     icons_->setResizeMode(QListView::Adjust);
     icons_->setWrapping(true);
     icons_->setMovement(QListView::Static);
+    // Every item's size is its own, so a layout asks each item: in batches,
+    // the first screen of a big folder shows before the last item is laid
+    // out.
+    icons_->setLayoutMode(QListView::Batched);
+    icons_->setBatchSize(kLayoutBatch);
     details_->setRootIsDecorated(false);
     details_->setUniformRowHeights(true);
     details_->setItemsExpandable(false);
@@ -510,10 +665,14 @@ void CViewList::BeginRename()
 void CViewList::Print()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // Named before the dialog, which offers a file of this name.
+    printer.setDocName(QStringLiteral("Pellidor"));
     QPrintDialog dialog(&printer, this);
-    // No selection, no page range, no print-to-file box; copies and
-    // collation are the printer's.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // No selection, no page range; copies and collation are the printer's.
+    // The dialog's file printer stays: here it is the PDF printer, the only
+    // one a machine without a print server has, not the box that sends a
+    // printer's raw output to a file.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted)
         return;
     CListPrinter(*this).Print(printer);

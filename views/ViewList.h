@@ -7,8 +7,8 @@
 // One model, two faces: large icons, small icons and list are a QListView,
 // details is a QTreeView with a movable header; switching the mode switches
 // the face and keeps the model and the selection. Sorting goes through a
-// proxy that asks the items' CompareTo; the entries stay in the order they
-// were inserted. User-interface thread only.
+// proxy that orders by the items' CompareTo; the entries stay in the order
+// they were inserted. User-interface thread only.
 
 #include "platform/com/ShellTypes.h"
 #include "platform/ui/Messages.h"

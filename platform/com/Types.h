@@ -32,6 +32,9 @@ struct IconImage;
 using HWND = QWidget*;
 using HMENU = platform::ui::Menu*;
 using HICON = platform::ui::IconImage*;
+// A loaded library, as the loader knows it (platform::system::Library).
+using HINSTANCE = void*;
+using LPSTR = char*;
 
 constexpr BOOL TRUE_ = 1;
 constexpr BOOL FALSE_ = 0;

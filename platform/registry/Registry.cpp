@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/shell/FileTypeKeys.h"
 #include "platform/system/Errors.h"
 #include "platform/system/Paths.h"
 
@@ -348,22 +349,61 @@ LONG NameByIndex(
     return sys::ERROR_SUCCESS;
 }
 
+// The Windows query's answer for a value of `length` bytes at `bytes`.
+LONG CopyValue(DWORD storedType, const void* bytes, DWORD length, DWORD* type, void* data, DWORD* size)
+{
+    if (type != nullptr)
+        *type = storedType;
+    if (size == nullptr)
+        return sys::ERROR_SUCCESS;
+    const DWORD room = *size;
+    *size = length;
+    if (data == nullptr)
+        return sys::ERROR_SUCCESS;
+    if (room < length)
+        return sys::ERROR_MORE_DATA;
+    if (length > 0)
+        std::memcpy(data, bytes, length);
+    return sys::ERROR_SUCCESS;
+}
+
+// The desktop's file-type key that `path` names when the database has no
+// key there: under HKEY_CLASSES_ROOT, one name deep. Asked only after the
+// database said no, and outside its lock, since the table is built on
+// first use.
+const shell::FileTypeKey* FileTypeKeyAt(Hive hive, std::string_view path)
+{
+    if (hive != Hive::ClassesRoot)
+        return nullptr;
+    const std::vector<std::string_view> parts = SplitPath(path);
+    return parts.size() == 1 ? shell::FileTypeKeys::Instance().Find(parts.front()) : nullptr;
+}
+
 } // namespace
+
+// The database's subkeys of HKEY_CLASSES_ROOT, and the positions in the
+// file-type table of those they hide, sorted.
+struct Key::ClassesRootListing {
+    std::vector<std::string> names;
+    std::vector<std::size_t> hidden;
+    DWORD next = 0;
+};
 
 std::string DatabasePath()
 {
     return sys::PlatformDataDirectory() + "/registry.db";
 }
 
-Key::~Key()
-{
-    Close();
-}
+Key::Key() = default;
+
+Key::~Key() = default;
 
 Key::Key(Key&& other) noexcept
     : database_(std::move(other.database_))
     , id_(std::exchange(other.id_, 0))
     , writable_(std::exchange(other.writable_, false))
+    , fileType_(std::exchange(other.fileType_, nullptr))
+    , listing_(std::move(other.listing_))
 {
 }
 
@@ -373,6 +413,8 @@ Key& Key::operator=(Key&& other) noexcept
         database_ = std::move(other.database_);
         id_ = std::exchange(other.id_, 0);
         writable_ = std::exchange(other.writable_, false);
+        fileType_ = std::exchange(other.fileType_, nullptr);
+        listing_ = std::move(other.listing_);
     }
     return *this;
 }
@@ -381,17 +423,26 @@ LONG Key::Open(Hive hive, std::string_view path, Access access)
 {
     Close();
     const std::string database = DatabasePath();
-    return WithDatabase(database, [&](const Connection& connection) -> LONG {
-        LONG error = 0;
+    const LONG error = WithDatabase(database, [&](const Connection& connection) -> LONG {
         long long found = 0;
-        error = Walk(connection, HiveId(hive), path, found);
-        if (error != sys::ERROR_SUCCESS)
-            return error;
+        const LONG walked = Walk(connection, HiveId(hive), path, found);
+        if (walked != sys::ERROR_SUCCESS)
+            return walked;
         database_ = database;
         id_ = found;
         writable_ = access == Access::ReadWrite;
         return sys::ERROR_SUCCESS;
     });
+    if (error != sys::ERROR_FILE_NOT_FOUND)
+        return error;
+    const shell::FileTypeKey* fileType = FileTypeKeyAt(hive, path);
+    if (fileType == nullptr)
+        return error;
+    // The desktop's types are changed through its own tools, never here.
+    if (access == Access::ReadWrite)
+        return sys::ERROR_ACCESS_DENIED;
+    fileType_ = fileType;
+    return sys::ERROR_SUCCESS;
 }
 
 LONG Key::Create(Hive hive, std::string_view path, bool* created)
@@ -431,11 +482,13 @@ void Key::Close()
     database_.clear();
     id_ = 0;
     writable_ = false;
+    fileType_ = nullptr;
+    listing_.reset();
 }
 
 bool Key::IsOpen() const
 {
-    return id_ != 0;
+    return id_ != 0 || fileType_ != nullptr;
 }
 
 LONG Key::QueryValue(std::string_view name, DWORD* type, void* data, DWORD* size) const
@@ -444,6 +497,12 @@ LONG Key::QueryValue(std::string_view name, DWORD* type, void* data, DWORD* size
         return sys::ERROR_INVALID_HANDLE;
     if (data != nullptr && size == nullptr)
         return sys::ERROR_INVALID_PARAMETER;
+    if (fileType_ != nullptr) {
+        if (!name.empty())
+            return sys::ERROR_FILE_NOT_FOUND;
+        const std::string& text = fileType_->defaultValue;
+        return CopyValue(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1), type, data, size);
+    }
     return WithDatabase(database_, [&](const Connection& connection) -> LONG {
         LONG error = 0;
         Statement statement = connection.Prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2", error);
@@ -460,19 +519,7 @@ LONG Key::QueryValue(std::string_view name, DWORD* type, void* data, DWORD* size
         const auto storedType = static_cast<DWORD>(sqlite3_column_int64(statement.get(), 0));
         const void* bytes = sqlite3_column_blob(statement.get(), 1);
         const auto length = static_cast<DWORD>(sqlite3_column_bytes(statement.get(), 1));
-        if (type != nullptr)
-            *type = storedType;
-        if (size == nullptr)
-            return sys::ERROR_SUCCESS;
-        const DWORD room = *size;
-        *size = length;
-        if (data == nullptr)
-            return sys::ERROR_SUCCESS;
-        if (room < length)
-            return sys::ERROR_MORE_DATA;
-        if (length > 0)
-            std::memcpy(data, bytes, length);
-        return sys::ERROR_SUCCESS;
+        return CopyValue(storedType, bytes, length, type, data, size);
     });
 }
 
@@ -595,6 +642,14 @@ LONG Key::EnumValue(DWORD index, std::string& name, DWORD* type) const
 {
     if (!IsOpen())
         return sys::ERROR_INVALID_HANDLE;
+    if (fileType_ != nullptr) {
+        if (index > 0)
+            return sys::ERROR_NO_MORE_ITEMS;
+        name.clear();
+        if (type != nullptr)
+            *type = REG_SZ;
+        return sys::ERROR_SUCCESS;
+    }
     return WithDatabase(database_, [&](const Connection& connection) {
         return NameByIndex(connection, "SELECT name, type FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2", id_,
             index, name, type);
@@ -605,10 +660,75 @@ LONG Key::EnumKey(DWORD index, std::string& name) const
 {
     if (!IsOpen())
         return sys::ERROR_INVALID_HANDLE;
+    if (fileType_ != nullptr)
+        return sys::ERROR_NO_MORE_ITEMS;
+    if (id_ == HiveId(Hive::ClassesRoot))
+        return EnumClassesRoot(index, name);
     return WithDatabase(database_, [&](const Connection& connection) {
         return NameByIndex(connection, "SELECT name FROM keys WHERE parent = ?1 ORDER BY id LIMIT 1 OFFSET ?2", id_,
             index, name, nullptr);
     });
+}
+
+// Every call would otherwise read the database's subkeys again to know
+// which file-type keys they hide: a whole enumeration of some two thousand
+// keys is read once instead.
+LONG Key::EnumClassesRoot(DWORD index, std::string& name) const
+{
+    if (!listing_ || index == 0 || index != listing_->next) {
+        const LONG error = ListClassesRoot();
+        if (error != sys::ERROR_SUCCESS)
+            return error;
+    }
+    listing_->next = index + 1;
+    const std::vector<std::string>& names = listing_->names;
+    if (index < names.size()) {
+        name = names[index];
+        return sys::ERROR_SUCCESS;
+    }
+    // The position in the table moves past each hidden key at or before it.
+    std::size_t position = index - names.size();
+    for (const std::size_t at : listing_->hidden) {
+        if (at > position)
+            break;
+        ++position;
+    }
+    const std::vector<shell::FileTypeKey>& types = shell::FileTypeKeys::Instance().Keys();
+    if (position >= types.size())
+        return sys::ERROR_NO_MORE_ITEMS;
+    name = types[position].name;
+    return sys::ERROR_SUCCESS;
+}
+
+LONG Key::ListClassesRoot() const
+{
+    auto listing = std::make_unique<ClassesRootListing>();
+    std::vector<std::string> folds;
+    const LONG error = WithDatabase(database_, [&](const Connection& connection) -> LONG {
+        LONG prepared = 0;
+        Statement statement = connection.Prepare("SELECT name, fold FROM keys WHERE parent = ?1 ORDER BY id", prepared);
+        if (!statement)
+            return prepared;
+        sqlite3_bind_int64(statement.get(), 1, id_);
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            listing->names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0)),
+                static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 0)));
+            folds.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 1)),
+                static_cast<std::size_t>(sqlite3_column_bytes(statement.get(), 1)));
+        }
+        return rc == SQLITE_DONE ? static_cast<LONG>(sys::ERROR_SUCCESS) : ErrorFromSqlite(rc);
+    });
+    if (error != sys::ERROR_SUCCESS)
+        return error;
+    const shell::FileTypeKeys& types = shell::FileTypeKeys::Instance();
+    for (const std::string& fold : folds) {
+        if (const std::size_t at = types.IndexOf(fold); at != shell::FileTypeKeys::npos)
+            listing->hidden.push_back(at);
+    }
+    std::sort(listing->hidden.begin(), listing->hidden.end());
+    listing_ = std::move(listing);
+    return sys::ERROR_SUCCESS;
 }
 
 LONG Key::DeleteTree(std::string_view subKey)
@@ -617,6 +737,15 @@ LONG Key::DeleteTree(std::string_view subKey)
         return sys::ERROR_INVALID_HANDLE;
     if (!writable_)
         return sys::ERROR_ACCESS_DENIED;
+    const LONG error = DeleteTreeBelow(subKey);
+    if (error == sys::ERROR_FILE_NOT_FOUND && id_ == HiveId(Hive::ClassesRoot)
+        && FileTypeKeyAt(Hive::ClassesRoot, subKey) != nullptr)
+        return sys::ERROR_ACCESS_DENIED;
+    return error;
+}
+
+LONG Key::DeleteTreeBelow(std::string_view subKey)
+{
     return WithDatabase(database_, [&](const Connection& connection) -> LONG {
         return WriteTransaction(connection, [&]() -> LONG {
             long long target = 0;
@@ -632,7 +761,7 @@ LONG Key::DeleteTree(std::string_view subKey)
 LONG DeleteTree(Hive hive, std::string_view path)
 {
     const std::string database = DatabasePath();
-    return WithDatabase(database, [&](const Connection& connection) -> LONG {
+    const LONG error = WithDatabase(database, [&](const Connection& connection) -> LONG {
         return WriteTransaction(connection, [&]() -> LONG {
             const long long root = HiveId(hive);
             long long target = 0;
@@ -643,6 +772,9 @@ LONG DeleteTree(Hive hive, std::string_view path)
             return DeleteSubtree(connection, target, target == root);
         });
     });
+    if (error == sys::ERROR_FILE_NOT_FOUND && FileTypeKeyAt(hive, path) != nullptr)
+        return sys::ERROR_ACCESS_DENIED;
+    return error;
 }
 
 } // namespace platform::registry

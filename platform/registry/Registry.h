@@ -8,12 +8,24 @@
 // Windows error number: 0 success, 2 not found, 5 access denied (a write
 // through a key opened for reading), 234 more data, 259 no more items.
 // Each write is one transaction; concurrent processes are safe.
+//
+// HKEY_CLASSES_ROOT also shows the desktop's file types (shell/FileTypeKeys.h)
+// as read-only keys beside the database's: ".ext" with the type's name as
+// its default value, and the type's name with its description. A key that a
+// program writes is the database's and comes first where names collide: it
+// hides the file-type key of its name whole, values and all. Opening a
+// file-type key for writing, or deleting one, answers 5.
 
 #include "platform/com/Types.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace platform::shell {
+struct FileTypeKey;
+} // namespace platform::shell
 
 namespace platform::registry {
 
@@ -28,7 +40,7 @@ constexpr DWORD REG_DWORD = 4;
 // An open key. Closed when destroyed; movable, not copyable.
 class Key {
 public:
-    Key() = default;
+    Key();
     ~Key();
     Key(Key&& other) noexcept;
     Key& operator=(Key&& other) noexcept;
@@ -58,7 +70,10 @@ public:
     LONG SetBinary(std::string_view name, const std::vector<BYTE>& bytes);
     LONG DeleteValue(std::string_view name);
 
-    // By index in a stable order (creation order); 259 past the end.
+    // By index in a stable order (creation order); 259 past the end. Under
+    // HKEY_CLASSES_ROOT the file-type keys follow the database's own, in
+    // the order of their names; there an enumeration that starts at 0 and
+    // goes on index by index sees the keys as they were at its start.
     LONG EnumValue(DWORD index, std::string& name, DWORD* type = nullptr) const;
     LONG EnumKey(DWORD index, std::string& name) const;
 
@@ -71,6 +86,18 @@ private:
     std::string database_;
     long long id_ = 0;
     bool writable_ = false;
+    // Set instead of the database and id for one of HKEY_CLASSES_ROOT's
+    // file-type keys; owned by the process-wide table.
+    const shell::FileTypeKey* fileType_ = nullptr;
+
+    // HKEY_CLASSES_ROOT's subkeys as an enumeration through this key last
+    // saw them.
+    struct ClassesRootListing;
+    mutable std::unique_ptr<ClassesRootListing> listing_;
+
+    LONG EnumClassesRoot(DWORD index, std::string& name) const;
+    LONG ListClassesRoot() const;
+    LONG DeleteTreeBelow(std::string_view subKey);
 };
 
 // Deletes the key at `path` with its whole subtree.

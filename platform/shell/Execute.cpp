@@ -1,5 +1,7 @@
 #include "platform/shell/Execute.h"
 
+#include "platform/system/Module.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -7,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -54,6 +58,30 @@ QString ProgramPath(const std::string& file)
         : QString();
 }
 
+// The platform's own programs are found where the platform is, never on
+// PATH, and read their parameter text as a command line of their own:
+// rundll32's "LIBRARY,ENTRY" may name a path with blanks. Their names, as
+// the window system's, heed no case.
+bool IsOwnProgram(const std::string& file)
+{
+    static constexpr const char* kOwnPrograms[] = {"rundll32"};
+    return std::any_of(std::begin(kOwnPrograms), std::end(kOwnPrograms),
+        [&](const char* own) { return FromUtf8(file).compare(QLatin1String(own), Qt::CaseInsensitive) == 0; });
+}
+
+int StartOwnProgram(const ExecuteRequest& request)
+{
+    const QString program
+        = QString::fromStdString(platform::system::PlatformProgramPath(FromUtf8(request.file).toLower().toStdString()));
+    if (program.isEmpty())
+        return SE_ERR_FNF;
+    QStringList arguments;
+    if (!request.parameters.empty())
+        arguments.append(FromUtf8(request.parameters));
+    const QString directory = request.directory.empty() ? QString() : FromUtf8(request.directory);
+    return QProcess::startDetached(program, arguments, directory) ? kExecuteOk : SE_ERR_ACCESSDENIED;
+}
+
 int StartProgram(const QString& program, const ExecuteRequest& request)
 {
     const QStringList arguments = QProcess::splitCommand(FromUtf8(request.parameters));
@@ -98,6 +126,8 @@ int ShellExecute(HWND owner, const char* verb, const std::string& file, const st
         return SE_ERR_FNF;
     if (!request.verb.empty() && request.verb != "open" && request.verb != "explore")
         return SE_ERR_NOASSOC;
+    if (request.verb != "explore" && IsOwnProgram(request.file))
+        return StartOwnProgram(request);
     if (request.verb != "explore" && !IsUrl(request.file)) {
         if (const QString program = ProgramPath(request.file); !program.isEmpty())
             return StartProgram(program, request);

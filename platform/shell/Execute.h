@@ -38,7 +38,11 @@ struct ExecuteRequest {
 // started, else an error: SE_ERR_FNF for a path that does not exist,
 // SE_ERR_ACCESSDENIED for a program that could not be started,
 // SE_ERR_NOASSOC when no opener could be started or the verb is not
-// "open"/"explore".
+// "open"/"explore". The platform's own programs ("rundll32") are found
+// beside the running program or the platform's library, never on PATH, and
+// get `parameters` whole as their one argument (none when empty), since
+// they read it as a command line of their own; SE_ERR_FNF when the program
+// is not there.
 int ShellExecute(HWND owner, const char* verb, const std::string& file, const std::string& parameters,
     const std::string& directory, int show);
 

@@ -21,12 +21,9 @@ constexpr DWORD kDirectoryBit = 0x10;
 
 QMimeType TypeOf(const std::string& name, DWORD attributes)
 {
-    QMimeDatabase database;
     if ((attributes & kDirectoryBit) != 0)
-        return database.mimeTypeForName(QStringLiteral("inode/directory"));
-    // By the name alone: the file is usually not on this machine at all.
-    return database.mimeTypeForFile(
-        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), QMimeDatabase::MatchExtension);
+        return QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory"));
+    return GetFileNameType(name);
 }
 
 // Without a desktop session (the offscreen platform, a bare X server) Qt
@@ -46,6 +43,13 @@ void EnsureIconTheme()
 }
 
 } // namespace
+
+QMimeType GetFileNameType(const std::string& name)
+{
+    // By the name alone: the file is usually not on this machine at all.
+    return QMimeDatabase().mimeTypeForFile(
+        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())), QMimeDatabase::MatchExtension);
+}
 
 DWORD GetFileAttributes(const std::string& path)
 {

@@ -6,6 +6,7 @@
 #include "platform/com/Types.h"
 
 #include <QImage>
+#include <QMimeType>
 
 #include <string>
 
@@ -23,6 +24,11 @@ DWORD GetFileAttributes(const std::string& path);
 // Empty when the name matches no type (the generic binary type counts as
 // none).
 std::string GetTypeName(const std::string& name, DWORD attributes);
+
+// The type the name's extension gives, by the name alone. The type names
+// above and the file-type keys of HKEY_CLASSES_ROOT (FileTypeKeys.h) both
+// ask here, so that they agree.
+QMimeType GetFileNameType(const std::string& name);
 
 // The theme icon of the name's type at `size` pixels, else its generic
 // icon; a null image when the theme has neither.

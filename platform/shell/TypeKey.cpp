@@ -9,16 +9,9 @@ namespace platform::shell {
 
 namespace {
 
-bool HasWildcard(const std::string& text)
+bool HasWildcard(std::string_view text)
 {
     return text.find_first_of("*?[") != std::string::npos;
-}
-
-// "*.ext" with no wildcard in ext: the database matches it against the name's
-// end only.
-bool IsExtensionGlob(const std::string& pattern)
-{
-    return pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0 && !HasWildcard(pattern.substr(2));
 }
 
 // One glob element other than "*" at pattern[p] against `c`: whether it
@@ -93,6 +86,11 @@ std::string Lower(std::string text)
 }
 
 } // namespace
+
+bool IsExtensionGlob(std::string_view pattern)
+{
+    return pattern.size() > 2 && pattern.substr(0, 2) == "*." && !HasWildcard(pattern.substr(2));
+}
 
 TypeKeyRules TypeKeyRules::FromGlobFiles(const std::vector<std::string>& contents)
 {

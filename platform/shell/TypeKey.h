@@ -16,6 +16,10 @@
 
 namespace platform::shell {
 
+// Whether a glob is "*.ext" with no wildcard in ext: the database matches
+// such a glob against the name's end only, so the ext is an extension.
+bool IsExtensionGlob(std::string_view pattern);
+
 class TypeKeyRules {
 public:
     // Rules that give no key at all, so that every name is asked for.

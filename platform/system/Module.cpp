@@ -25,7 +25,32 @@ std::string ProgramPath()
     return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
 }
 
+std::string DirectoryOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool IsProgram(const std::string& path)
+{
+    return ::access(path.c_str(), X_OK) == 0;
+}
+
+// An address inside the platform's library, for the file it was loaded from.
+const char g_platformAnchor = 0;
+
 } // namespace
+
+std::string PlatformProgramPath(const std::string& name)
+{
+    if (name.empty() || name.find('/') != std::string::npos)
+        return {};
+    for (const std::string& directory : {DirectoryOf(ProgramPath()), DirectoryOf(ModulePathOf(&g_platformAnchor))}) {
+        if (!directory.empty() && IsProgram(directory + "/" + name))
+            return directory + "/" + name;
+    }
+    return {};
+}
 
 std::string ModulePathOf(const void* address)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Modules: the file a function lives in, and loading a library at run time.
 
+#include "platform/com/Types.h"
 #include "platform/system/File.h"
 
 #include <string>
@@ -14,6 +15,11 @@ std::string ModulePathOf(const void* address);
 // The module name: the file name without directory and extension
 // ("Pellidor" for /x/Pellidor.so).
 std::string ModuleNameOf(const void* address);
+
+// The path of one of the platform's own programs ("rundll32"): beside the
+// running program, else beside the platform's library, where the platform
+// is built and installed with its programs; empty when neither holds it.
+std::string PlatformProgramPath(const std::string& name);
 
 // A library loaded for as long as the object lives. While loaded, its file
 // is held under a reader's lock (File.h), as the system's loader holds a
@@ -33,6 +39,8 @@ public:
     // The loader's text for why loading failed.
     const std::string& Error() const { return error_; }
     void* Symbol(const char* name) const;
+    // The loader's handle, handed to a library's entries as their module.
+    HINSTANCE Handle() const { return handle_; }
 
 private:
     File lock_; // the reader's lock, released after the library is unloaded

@@ -12,9 +12,13 @@
 #include "tests/items/ItemFixture.h"
 #include "tests/views/ViewsFixture.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace pellidor::test {
@@ -100,12 +104,14 @@ public:
     SheetRecorder(const SheetRecorder&) = delete;
     SheetRecorder& operator=(const SheetRecorder&) = delete;
 
-    void ShowProperties(HWND, CCatItem* item, CShelfItem& catalog) override
+    void ShowProperties(HWND owner, CCatItem* item, CShelfItem& catalog) override
     {
+        owners.push_back(owner);
         shown.push_back((item != nullptr ? item->GetName() : "-") + " on " + catalog.CatalogUserName());
     }
 
     std::vector<std::string> shown;
+    std::vector<HWND> owners;
 };
 
 TEST_F(CatViewTest, TheExplorersPropertiesCommandShowsTheSelectedItemsSheetWithItsVolume)
@@ -120,6 +126,95 @@ TEST_F(CatViewTest, TheExplorersPropertiesCommandShowsTheSelectedItemsSheetWithI
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sheets.shown.empty(); }, 5000));
     ASSERT_EQ(sheets.shown.size(), 1u);
     EXPECT_EQ(sheets.shown[0].substr(0, 8), "z.txt on");
+}
+
+// Right-clicks `row` of the hosted list as a user does (the press selects
+// the row, then the context-menu event asks for the menu) and, once the menu
+// is up, notes its entries and clicks `entry`. The entries shown, or none
+// when no menu came up.
+QStringList RightClickAndChoose(CViewList& list, int row, const QString& entry)
+{
+    QAbstractItemView* face = list.CurrentFace();
+    QWidget* viewport = face->viewport();
+    const QPoint at = face->visualRect(face->model()->index(row, 0)).center();
+    QTest::mouseClick(viewport, Qt::RightButton, {}, at);
+    QStringList entries;
+    QTimer chooser;
+    // Polls from inside the menu's own event loop.
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        chooser.stop();
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                entries << action->text();
+        }
+        for (QAction* action : menu->actions()) {
+            if (action->text() == entry)
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        }
+        if (menu->isVisible())
+            menu->close();
+    });
+    chooser.start(10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QCoreApplication::sendEvent(viewport, &event);
+    return entries;
+}
+
+TEST_F(CatViewTest, RightClickShowsTheItemsMenuAndItsChoiceReachesTheItem)
+{
+    WriteVolume({Folder("Docs", {}), File("a.txt"), File("z.txt")});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewWnd* window = Open(*view);
+    browser_->Window().show();
+    SheetRecorder sheets;
+    const QStringList entries = RightClickAndChoose(window->List(), 2, QStringLiteral("P&roperties"));
+    EXPECT_EQ(entries,
+        (QStringList{QStringLiteral("&Open"), QStringLiteral("P&roperties"), QStringLiteral("&Add To Favorites...")}))
+        << entries.join(QLatin1Char(',')).toStdString();
+    ASSERT_EQ(sheets.shown.size(), 1u);
+    // The row under the pointer, selected by the press, and the list as
+    // the command's window.
+    EXPECT_EQ(sheets.shown[0].substr(0, 8), "z.txt on");
+    EXPECT_EQ(sheets.owners[0], &window->List());
+}
+
+// An item that keeps what its commands are invoked with.
+class RecordingItem : public CCatItem {
+public:
+    RecordingItem(LPCITEMIDLIST root, LPCITEMIDLIST own) : CCatItem(root, own) { }
+    HRESULT InvokeCommand(CMINVOKECOMMANDINFO* info) override
+    {
+        invoked.push_back(*info);
+        return S_OK;
+    }
+    std::vector<CMINVOKECOMMANDINFO> invoked;
+};
+
+TEST_F(CatViewTest, TheChosenEntryIsInvokedWithTheInvocationRecordOfTheList)
+{
+    WriteVolume({});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewList& list = Open(*view)->List();
+    browser_->Window().show();
+    const std::vector<BYTE> root = ForeignRoot();
+    const auto item = platform::com::MakeCom<RecordingItem>(
+        AsIdList(root), BuildList({{kKindCatalog, "Disc"}, {kKindFile, "song.ogg"}}).get());
+    list.InsertItems({item.Get()});
+    RightClickAndChoose(list, 0, QStringLiteral("&Add To Favorites..."));
+    ASSERT_EQ(item->invoked.size(), 1u);
+    const CMINVOKECOMMANDINFO& info = item->invoked[0];
+    EXPECT_EQ(info.cbSize, 36u);
+    EXPECT_EQ(info.fMask, 0u);
+    EXPECT_EQ(info.hwnd, &list);
+    ASSERT_TRUE(IS_INTRESOURCE(info.lpVerb));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(info.lpVerb), 29u); // the item's own number
+    EXPECT_EQ(info.lpParameters, nullptr);
+    EXPECT_EQ(info.lpDirectory, nullptr);
+    EXPECT_EQ(info.nShow, 1);
+    list.DeleteAllItems();
 }
 
 TEST_F(CatViewTest, ActivatingTwiceMergesTheMenusOnceWithTheUnofferedItemsDisabled)

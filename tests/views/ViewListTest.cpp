@@ -7,15 +7,21 @@
 #include "tests/views/ViewsFixture.h"
 #include "views/ListPrinter.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 namespace pellidor::test {
@@ -122,6 +128,18 @@ TEST_F(ViewListTest, SwitchingTheFaceKeepsTheSelection)
     EXPECT_EQ(list.GetSelectedItem(), list.ItemAt(2));
 }
 
+TEST_F(ViewListTest, TheSelectionStaysWithItsEntryThroughASort)
+{
+    CViewList& list = OpenCatalog()->List();
+    list.SelectRow(0); // a.txt, the largest
+    CCatItem* selected = list.GetSelectedItem();
+    ASSERT_NE(selected, nullptr);
+    platform::ui::SendMessage(&list, WM_COMMAND, 8, 0); // by size
+    EXPECT_EQ(list.ItemAt(2), selected);
+    EXPECT_EQ(list.GetSelectedItem(), selected);
+    EXPECT_EQ(list.CurrentFace()->currentIndex().row(), 2);
+}
+
 TEST_F(ViewListTest, ClickingTheSameHeadingTwiceGivesTheSameOrder)
 {
     CViewWnd* window = OpenCatalog();
@@ -135,6 +153,43 @@ TEST_F(ViewListTest, ClickingTheSameHeadingTwiceGivesTheSameOrder)
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
     EXPECT_EQ(Column(list), first);
 }
+
+// Texts alike in their first sixteen characters, differing only in case,
+// one the start of another, outside ASCII, and folders among the files:
+// whatever shortcut a sort of many entries takes, the order is the items'.
+class SortOrderTest : public ViewsFixture, public ::testing::WithParamInterface<int> { };
+
+TEST_P(SortOrderTest, EveryRowIsInTheItemsOwnOrderWithItsNext)
+{
+    const auto dated = [](std::string name, DWORD size, std::int32_t time) {
+        TestEntry entry = File(std::move(name), size);
+        entry.time = time;
+        return entry;
+    };
+    WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{},
+        {dated("Holiday photos 2019 b.jpg", 3, 30), dated("holiday photos 2019 A.jpg", 1, 10),
+            dated("Holiday photos 2019", 70000, 20),
+            dated("\xc3\xbc"
+                  "bersicht.txt",
+                2, -1),
+            dated("\xc3\x9c"
+                  "bersicht.TXT",
+                0x10000, 5),
+            Folder("zz folder", {}), dated("Zebra", 5, 0x7FFFFFFF), Folder("Aa folder", {}),
+            dated("holiday photos 2019 a.jpg", 4, 40), dated("a", 1, 1), dated("A", 1, 1),
+            dated("holiday photos 2019 a.jpg.bak", 9, 2), dated("0123456789abcdef", 6, 3),
+            dated("0123456789ABCDEF0", 6, 3), File("readme", 0, kAttrReadOnly | kAttrArchive)});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewList& list = Open(*view)->List();
+    const int column = GetParam();
+    list.Sort(column);
+    ASSERT_EQ(list.ItemCount(), 15);
+    for (int row = 0; row + 1 < list.ItemCount(); ++row)
+        EXPECT_LE(list.ItemAt(row)->CompareTo(*list.ItemAt(row + 1), column), 0)
+            << list.TextAt(row, 0) << " before " << list.TextAt(row + 1, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, SortOrderTest, ::testing::Range(0, 5));
 
 class RenameTest : public ViewsFixture {
 protected:
@@ -208,7 +263,8 @@ protected:
         WriteCatalog(CatalogDirectory() + "/00000001.pld", TestVolume{}, entries);
         folder_ = CatalogFolder();
         view_ = ViewOf(*folder_);
-        CViewList& list = Open(*view_)->List();
+        window_ = Open(*view_);
+        CViewList& list = window_->List();
         // More columns than the view has, as the search results have.
         static constexpr UINT kHeadings[] = {2005, 2006, 2007, 2012, 2013, 2014, 2015};
         for (int n = list.ColumnCount(); n < columns; ++n)
@@ -234,6 +290,7 @@ protected:
     }
 
     QString pdf_;
+    CViewWnd* window_ = nullptr;
     QPrinter printer_{QPrinter::HighResolution};
     ComPtr<IShellFolder> folder_;
     ComPtr<IShellView> view_;
@@ -255,6 +312,63 @@ TEST_F(ListPrinterTest, TwelveColumnsPrintTheTenLeftmostUnderTheHeading)
     EXPECT_TRUE(text.contains(QStringLiteral("Created"))); // column 11
     EXPECT_FALSE(text.contains(QStringLiteral("Maximum"))); // column 9, now eleventh
     EXPECT_FALSE(text.contains(QStringLiteral("Access"))); // column 10
+}
+
+// Answers the print dialog as a user printing to a PDF file does: the
+// file printer chosen, the file named, OK. Any other dialog is closed and
+// noted.
+class PrintDialogAnswer : public QObject {
+public:
+    explicit PrintDialogAnswer(QString file) : file_(std::move(file))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
+        timer_.start(10);
+    }
+    bool printerOffered = false;
+    QStringList others; // the titles of other dialogs
+
+private:
+    void Answer()
+    {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        auto* print = qobject_cast<QPrintDialog*>(dialog);
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        const int pdf = printers != nullptr ? printers->findText(QStringLiteral("Print to File (PDF)")) : -1;
+        if (print == nullptr || file == nullptr || buttons == nullptr || pdf < 0 || printerOffered) {
+            others << dialog->windowTitle();
+            dialog->reject();
+            return;
+        }
+        printerOffered = true;
+        printers->setCurrentIndex(pdf);
+        file->setText(file_);
+        buttons->button(QDialogButtonBox::Ok)->click();
+    }
+
+    QString file_;
+    QTimer timer_;
+};
+
+TEST_F(ListPrinterTest, PrintCommandPrintsThroughTheDialogToTheFileChosenThere)
+{
+    CViewList& list = ListOf({File("report.txt", 2048), File("notes.txt")}, 5);
+    const QString chosen = QString::fromStdString(TestPath("chosen/list.pdf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(chosen).path()));
+    PrintDialogAnswer answer(chosen);
+    platform::ui::SendMessage(window_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(answer.printerOffered);
+    EXPECT_TRUE(answer.others.isEmpty()) << answer.others.join(QLatin1Char(',')).toStdString();
+    pdf_ = chosen;
+    EXPECT_EQ(PdfPages(), 1);
+    const QString text = PdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Pellidor 1.5c"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Total Size")));
+    EXPECT_LT(text.indexOf(QStringLiteral("notes.txt")), text.indexOf(QStringLiteral("report.txt")));
+    EXPECT_EQ(list.ItemCount(), 2);
 }
 
 TEST_F(ListPrinterTest, ManyRowsGoOnMorePagesEachWithItsNumber)
