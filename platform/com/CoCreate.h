@@ -7,6 +7,7 @@
 #include "platform/com/Unknown.h"
 
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154);
 
 namespace platform::com {
 

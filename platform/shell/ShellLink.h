@@ -8,7 +8,7 @@
 // its target by identifier list.
 
 #include "platform/com/ComObject.h"
-#include "platform/com/ShellInterfaces.h"
+#include "platform/com/ShellLinkInterfaces.h"
 
 #include <cstddef>
 #include <optional>
