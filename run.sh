@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build dependencies, builds Pellidor, installs it for the
-# explorer (as Setup does, without a window), and shows it at work on your
+# explorer and the desktop (as Setup does, without a window: the launcher's
+# entries, the catalog file type, Add to Pellidor in Dolphin and Nautilus;
+# docs/desktop-integration.md), and shows it at work on your
 # own shelf: reads FOLDER (a drive root or any folder; without one, a small
 # sample volume made for the purpose) into a new catalog, then lists the
 # shelf, browses the catalog and searches all catalogs. With a display it

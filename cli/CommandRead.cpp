@@ -1,10 +1,14 @@
-// pellidor read PATH: reads a drive root or any folder into a new catalog.
+// pellidor read [--gui] PATH: reads a drive root or any folder into a new
+// catalog, on the terminal or under the reading dialog (for the file
+// managers' Add to Pellidor).
 
 #include "catalog/CatFile.h"
 #include "cli/Commands.h"
 #include "platform/system/Drives.h"
 #include "platform/system/Errors.h"
+#include "platform/ui/MessageBox.h"
 #include "reader/ReadProgress.h"
+#include "reader/ReadProgressDialog.h"
 #include "reader/ReadThread.h"
 
 #include <QDir>
@@ -13,6 +17,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -91,25 +96,37 @@ void ShowStatus(const CliProgress& progress, const QElapsedTimer& clock)
     std::fflush(stderr);
 }
 
-// What the reading needs before it starts, each with what to do about it.
-int CheckBeforeReading(const std::string& root, const std::string& directory)
+// Why the reading cannot start, with what to do about it; empty when it can.
+std::string ReasonNotToRead(const std::string& root, const std::string& directory)
 {
     if (directory.empty())
-        return Fail("no catalog directory is set; set one with 'pellidor catdir DIR'");
+        return "no catalog directory is set; set one with 'pellidor catdir DIR'";
     if (!QFileInfo(QString::fromStdString(directory)).isDir())
-        return Fail("the catalog directory '" + directory + "' does not exist; create it with 'pellidor catdir "
-            + directory + "'");
+        return "the catalog directory '" + directory + "' does not exist; create it with 'pellidor catdir " + directory
+            + "'";
     platform::system::VolumeInformation info;
     if (!platform::system::GetVolumeInformation(root, info)) {
         const DWORD error = platform::system::GetLastError();
         if (error == platform::system::ERROR_NOT_READY)
-            return Fail("the drive '" + root + "' is not ready; insert a medium and try again");
+            return "the drive '" + root + "' is not ready; insert a medium and try again";
         if (error == platform::system::ERROR_PATH_NOT_FOUND || error == platform::system::ERROR_FILE_NOT_FOUND)
-            return Fail("'" + root + "' does not exist; give a drive root or a folder");
+            return "'" + root + "' does not exist; give a drive root or a folder";
     }
     if (!QFileInfo(QString::fromStdString(root)).isDir())
-        return Fail("'" + root + "' is not a folder; give a drive root or a folder");
-    return 0;
+        return "'" + root + "' is not a folder; give a drive root or a folder";
+    return {};
+}
+
+// From a file manager nobody sees stderr: with the dialog, the reason is
+// shown in a box as well.
+int CheckBeforeReading(const std::string& root, const std::string& directory, bool gui)
+{
+    const std::string reason = ReasonNotToRead(root, directory);
+    if (reason.empty())
+        return 0;
+    if (gui)
+        platform::ui::MessageBox(nullptr, reason, "Pellidor", platform::ui::MB_OK | platform::ui::MB_ICONERROR);
+    return Fail(reason);
 }
 
 int Report(
@@ -132,17 +149,8 @@ int Report(
         "cannot create a catalog in '" + directory + "' (" + reason + "); check that the directory is writable");
 }
 
-} // namespace
-
-int RunRead(const Arguments& arguments)
+int ReadOnTerminal(const std::string& root, const std::string& directory)
 {
-    if (arguments.size() != 1 || arguments[0].empty())
-        return Fail("usage: pellidor read PATH", 2);
-    const std::string root = arguments[0];
-    const std::string directory = CCatFile::CatalogDirectory();
-    if (const int status = CheckBeforeReading(root, directory))
-        return status;
-
     CliProgress progress;
     StopSignals signals(progress);
     QEventLoop loop;
@@ -167,6 +175,45 @@ int RunRead(const Arguments& arguments)
     if (terminal)
         std::fputs("\r\033[K", stderr);
     return Report(thread, progress, root, directory);
+}
+
+// The same reader under the dialog the drive menu shows; the dialog tells
+// the shelf when the reading ends.
+int ReadInDialog(const std::string& root)
+{
+    CReadProgressDialog dialog(root);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const std::string catalog = dialog.Reader().CatalogPath();
+    if (!accepted || catalog.empty())
+        return Fail(accepted ? "no catalog was made of '" + root + "'" : "reading cancelled; no catalog was made");
+    std::printf("%s\n", catalog.c_str());
+    return 0;
+}
+
+} // namespace
+
+int RunRead(const Arguments& arguments)
+{
+    Arguments paths;
+    bool gui = false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--gui")
+            gui = true;
+        else
+            paths.push_back(argument);
+    }
+    if (paths.size() != 1 || paths[0].empty())
+        return Fail("usage: pellidor read [--gui] PATH", 2);
+    const std::string root = paths[0];
+    const std::string directory = CCatFile::CatalogDirectory();
+    if (const int status = CheckBeforeReading(root, directory, gui))
+        return status;
+    return gui ? ReadInDialog(root) : ReadOnTerminal(root, directory);
+}
+
+bool WantsWindowSystem(const std::string& command, const Arguments& arguments)
+{
+    return command == "read" && std::find(arguments.begin(), arguments.end(), "--gui") != arguments.end();
 }
 
 } // namespace pellidor::cli

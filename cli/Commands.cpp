@@ -1,6 +1,8 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace pellidor::cli {
 
@@ -23,7 +25,9 @@ const std::vector<Command>& AllCommands()
 {
     static const std::vector<Command> commands = {
         {"catdir", "[DIR]", "show the catalog directory, or set it (and create it)", RunCatdir},
-        {"read", "PATH", "read a drive root or folder into a new catalog; prints its path", RunRead},
+        {"read", "[--gui] PATH",
+            "read a drive root or folder into a new catalog; prints its path (--gui: under the reading dialog)",
+            RunRead},
         {"dump", "[--json] CATALOG | [--json] --volume PATH",
             "show a catalog's header and every entry list, or PATH's volume facts and their source", RunDump},
         {"find",
@@ -45,6 +49,32 @@ const std::vector<Command>& AllCommands()
             "install the library for the explorer from this program's folder, or remove it", RunSetup},
     };
     return commands;
+}
+
+std::string MissingDisplay()
+{
+    // Qt ends the program when its platform plugin finds no display, so the
+    // plugins that need one are asked about first.
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && value[0] != '\0';
+    };
+    const char* platforms = std::getenv("QT_QPA_PLATFORM");
+    const std::string wanted = platforms != nullptr ? platforms : "";
+    if (wanted.empty()) {
+        if (set("DISPLAY") || set("WAYLAND_DISPLAY"))
+            return {};
+    } else {
+        for (std::size_t start = 0; start <= wanted.size();) {
+            const std::size_t end = std::min(wanted.find(';', start), wanted.size());
+            const std::string name = wanted.substr(start, end - start);
+            if (name.rfind("xcb", 0) == 0 ? set("DISPLAY") : name.rfind("wayland", 0) != 0 || set("WAYLAND_DISPLAY"))
+                return {};
+            start = end + 1;
+        }
+    }
+    return "no display to show the reading dialog on (DISPLAY and WAYLAND_DISPLAY are not set); run it in a "
+           "desktop session, or read without --gui";
 }
 
 int Fail(const std::string& text, int status)

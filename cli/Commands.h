@@ -20,6 +20,12 @@ struct Command {
 // Every command, in the order the help text lists them.
 const std::vector<Command>& AllCommands();
 
+// Whether the command shows windows (read --gui), so that the program
+// needs a window system rather than the terminal alone.
+bool WantsWindowSystem(const std::string& command, const Arguments& arguments);
+// Why no window can be shown (no display to connect to); empty when one can.
+std::string MissingDisplay();
+
 // "pellidor: TEXT" on stderr; answers `status` for `return Fail(…)`.
 int Fail(const std::string& text, int status = 1);
 

@@ -3,9 +3,11 @@
 #include "cli/Commands.h"
 #include "module/Version.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -22,7 +24,15 @@ void PrintUsage(std::FILE* out)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const pellidor::cli::Arguments arguments(argv + std::min(argc, 2), argv + argc);
+    std::unique_ptr<QCoreApplication> app;
+    if (argc >= 2 && pellidor::cli::WantsWindowSystem(argv[1], arguments)) {
+        if (const std::string missing = pellidor::cli::MissingDisplay(); !missing.empty())
+            return pellidor::cli::Fail(missing);
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     if (argc < 2) {
         PrintUsage(stderr);
         return 2;
@@ -38,7 +48,7 @@ int main(int argc, char** argv)
     }
     for (const auto& command : pellidor::cli::AllCommands()) {
         if (name == command.name)
-            return command.run(pellidor::cli::Arguments(argv + 2, argv + argc));
+            return command.run(arguments);
     }
     return pellidor::cli::Fail("unknown command '" + name + "'; see 'pellidor --help'", 2);
 }

@@ -6,6 +6,7 @@
 #include "module/ModuleLock.h"
 #include "reader/ReadMenu.h"
 #include "reader/ReadProgressDialog.h"
+#include "search/SearchMenu.h"
 
 #include <mutex>
 #include <new>
@@ -34,6 +35,14 @@ ComPtr<IUnknown> CreateReadMenu()
     return ComPtr<IUnknown>::Adopt(static_cast<IShellExtInit*>(menu));
 }
 
+ComPtr<IUnknown> CreateSearchMenu()
+{
+    auto* menu = new (std::nothrow) CSearchMenu();
+    if (menu == nullptr)
+        return nullptr;
+    return ComPtr<IUnknown>::Adopt(static_cast<IContextMenu*>(menu));
+}
+
 struct ClassEntry {
     CLSID clsid;
     const char* progId;
@@ -44,6 +53,7 @@ struct ClassEntry {
 constexpr ClassEntry kClassTable[] = {
     {CLSID_ShelfFolder, kShelfFolderProgId, &CreateShelfFolder},
     {CLSID_ReadMenu, kReadMenuProgId, &CreateReadMenu},
+    {CLSID_SearchMenu, kSearchMenuProgId, &CreateSearchMenu},
 };
 
 struct ClassObject {

@@ -11,7 +11,12 @@
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 #include "platform/system/Module.h"
+#include "search/SearchDialog.h"
 #include "views/FolderViewMaker.h"
+
+#include <QApplication>
+
+#include <optional>
 
 #define PELLIDOR_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -49,4 +54,22 @@ PELLIDOR_EXPORT HRESULT DllRegisterServer()
     // Always S_OK: what could not be written is simply not there.
     pellidor::RegisterClasses(platform::system::ModulePathOf(&g_libraryAnchor));
     return S_OK;
+}
+
+// The runner's entry (rundll32 LIBRARY,DoSearch): the Find window, without an
+// owner, until the user closes it. The four arguments are those of every
+// runner entry and mean nothing here. A runner without an application gets
+// one for the window's lifetime; one without widgets cannot show it.
+PELLIDOR_EXPORT void DoSearch(HWND, void*, const char*, int)
+{
+    std::optional<QApplication> ownApplication;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "Pellidor";
+        static char* argv[] = {name, nullptr};
+        ownApplication.emplace(argc, argv);
+    } else if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return;
+    }
+    pellidor::RunSearchDialog();
 }

@@ -41,6 +41,8 @@ TABLE = [
     ("reader/*Dialog.*", "gui"),
     ("search/*Dialog.*", "gui"),
     ("search/*Page.*", "gui"),
+    ("search/SearchPage*", "gui"),
+    ("search/*ComboBox.*", "gui"),
     ("catalog/*", "core"),
     ("reader/*", "core"),
     ("namespace/*", "core"),

@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   shared-mime-info adwaita-icon-theme hicolor-icon-theme fonts-dejavu-core
   dbus xvfb xauth
+  # Setup's desktop entries are checked with desktop-file-validate; the
+  # catalog type is applied with update-mime-database (shared-mime-info)
+  desktop-file-utils
   xdotool
   # The printed list is checked on its PDF: page count and text
   poppler-utils

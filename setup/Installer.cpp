@@ -31,11 +31,6 @@ using platform::system::ERROR_SUCCESS;
 constexpr const char* kProductName = "Pellidor";
 constexpr DWORD kShelfAttributes = 0xE8000100; // subfolders, file system, folder, browsable, drop target
 
-// The three classes of the library.
-constexpr CLSID kShelfClsid = MakeGuid(0x4C7D2A90, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C, 0x3E, 0x5B, 0x8F, 0x14);
-constexpr CLSID kDriveMenuClsid = MakeGuid(0x4C7D2A91, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C, 0x3E, 0x5B, 0x8F, 0x14);
-constexpr CLSID kFindMenuClsid = MakeGuid(0x4C7D2A92, 0x83B1, 0x4E6F, 0x9D, 0x25, 0x7A, 0x0C, 0x3E, 0x5B, 0x8F, 0x14);
-
 std::string Text(const CLSID& clsid)
 {
     return platform::com::FormatGuid(clsid);
@@ -157,9 +152,22 @@ void CInstaller::RecordFailure(std::string_view step, std::string_view object, D
 {
     if (code == 0)
         code = platform::system::GetLastError();
+    RecordFailureText(step, object, platform::system::ErrorMessage(code));
+}
+
+void CInstaller::RecordFailureText(std::string_view step, std::string_view object, const std::string& errorText)
+{
     state_.actionText = std::string(step) + ": " + std::string(object);
-    state_.errorText = platform::system::ErrorMessage(code);
+    state_.errorText = errorText;
     ++failures_;
+}
+
+CDesktopIntegration CInstaller::Desktop()
+{
+    return CDesktopIntegration(state_, platform::system::DataHomeDirectory(),
+        [this](std::string_view step, std::string_view object, const std::string& error) {
+            RecordFailureText(step, object, error);
+        });
 }
 
 bool CInstaller::Install()
@@ -169,6 +177,7 @@ bool CInstaller::Install()
     MakeDirectory(state_.catalogDirectory);
     CopyProgramFiles();
     WriteRegistry();
+    Desktop().Install();
     NotifyShellFolders();
     return failures_ == 0;
 }
@@ -273,6 +282,7 @@ bool CInstaller::Uninstall()
     DeleteKey(Hive::LocalMachine, kFindExtensionsKey, kProductName);
     DeleteKey(Hive::LocalMachine, "Software", kProductName);
     DeleteKey(Hive::LocalMachine, kUninstallKey, kProductName);
+    Desktop().Uninstall();
     NotifyShellFolders();
     if (state_.deleteCatalogs)
         RemoveCatalogs();

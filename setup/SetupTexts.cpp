@@ -5,12 +5,18 @@ namespace setup {
 std::string SetupText(unsigned id)
 {
     switch (id) {
+    case kSheetCaption:
+        return "%s Setup";
     case kFindItemText:
         return "With %s ...";
     case kFindHelpText:
         return "Search in %s catalog";
+    case kBrowseTitle:
+        return "Select %s catalog directory";
     case kInvalidParameterText:
         return "Unknown or invalid parameter";
+    case kCloseText:
+        return "Close";
     default:
         return {};
     }

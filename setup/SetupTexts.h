@@ -6,9 +6,12 @@
 
 namespace setup {
 
+inline constexpr unsigned kSheetCaption = 1; // "%s Setup"
 inline constexpr unsigned kFindItemText = 2; // "With %s ..."
 inline constexpr unsigned kFindHelpText = 3; // "Search in %s catalog"
+inline constexpr unsigned kBrowseTitle = 4; // "Select %s catalog directory"
 inline constexpr unsigned kInvalidParameterText = 5; // "Unknown or invalid parameter"
+inline constexpr unsigned kCloseText = 6; // "Close"
 
 // The text `id`; empty for an id Setup does not have.
 std::string SetupText(unsigned id);

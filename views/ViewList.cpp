@@ -98,10 +98,13 @@ public:
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override
     {
-        Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+        // Asked for every row at every layout of the details face: no
+        // entry has children, and the class test is made only where a
+        // label may be edited at all.
+        Qt::ItemFlags flags = QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
         // Only a shelf folder is renamed in place; catalogs, folders and
         // files inside a catalog keep their names.
-        if (index.column() == 0 && dynamic_cast<CShelfFolder*>(Item(index.row())) != nullptr)
+        if (labelEditing_ && index.column() == 0 && dynamic_cast<CShelfFolder*>(Item(index.row())) != nullptr)
             flags |= Qt::ItemIsEditable;
         return flags;
     }
@@ -153,6 +156,7 @@ public:
         endInsertColumns();
     }
     int HeadingCount() const { return static_cast<int>(headings_.size()); }
+    void SetLabelEditing(bool allowed) { labelEditing_ = allowed; }
 
 private:
     QIcon IconFor(int index) const
@@ -171,6 +175,7 @@ private:
     }
 
     QWidget* owner_;
+    bool labelEditing_ = true;
     std::vector<CCatItem*> items_;
     std::vector<QString> headings_;
     // The image lists only grow, so an index keeps its picture.
@@ -504,6 +509,11 @@ void CViewList::InsertColumn(std::string_view section, int n, UINT stringId)
     const int last = model_->HeadingCount() - 1;
     const int wanted = position > static_cast<DWORD>(last) ? last : static_cast<int>(position);
     header->moveSection(header->visualIndex(column), wanted);
+}
+
+void CViewList::SetLabelEditing(bool allowed)
+{
+    model_->SetLabelEditing(allowed);
 }
 
 int CViewList::ColumnCount() const

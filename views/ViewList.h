@@ -87,6 +87,10 @@ public:
     // The text the control shows for row `row` (display order) and `column`.
     std::string TextAt(int row, int column) const;
 
+    // Whether a shelf folder's label may be edited in place (the default);
+    // a list without it edits nothing.
+    void SetLabelEditing(bool allowed);
+
     void SetOpenHandler(OpenHandler handler) { open_ = std::move(handler); }
     void SetDragHandler(DragHandler handler) { drag_ = std::move(handler); }
 

@@ -7,6 +7,7 @@
 #include "pages/AboutDialog.h"
 #include "pages/HowToUseDialog.h"
 #include "platform/com/Memory.h"
+#include "search/SearchDialog.h"
 #include "views/ViewList.h"
 
 #include <QVBoxLayout>
@@ -52,7 +53,9 @@ LRESULT CViewWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         CAboutDialog::Run(this);
         return 0;
     case kCmdFind:
-        // The search dialog is not part of the library yet: nothing opens.
+        // Without an owner, as from the Find menu: the window stands on its
+        // own, and another Find opens another one.
+        RunSearchDialog();
         return 0;
     case kCmdNewFolder:
         if (shelfFolder_)

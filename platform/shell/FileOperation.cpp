@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QString>
 
@@ -342,7 +343,14 @@ int DoDelete(const Reporter& report, const std::vector<std::string>& from, WORD 
     }
     if (toTrash) {
         // The Trash lives in the data home, which a fresh account may lack.
-        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        // Qt falls back on it for every item and, when it cannot be made,
+        // moves the item into the working directory and calls that success:
+        // without a Trash nothing is deleted.
+        const QString trash
+            = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
+        if (!QDir().mkpath(trash) || !QFileInfo(trash).isDir())
+            return static_cast<int>(report.Fail(kCaption, "delete", from.front(),
+                platform::system::ERROR_PATH_NOT_FOUND, "The Trash (" + trash.toStdString() + ") cannot be made."));
     }
     for (const auto& path : from) {
         if (toTrash) {

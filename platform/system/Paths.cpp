@@ -29,16 +29,19 @@ std::string HomeDirectory()
     return "/";
 }
 
-std::string PlatformDataDirectory()
+std::string DataHomeDirectory()
 {
     // Read on every call: the environment may change while the process runs
     // (each test has its own data directory).
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base
     // directory rules say.
-    const std::string base
-        = (dataHome != nullptr && dataHome[0] == '/') ? std::string(dataHome) : HomeDirectory() + "/.local/share";
-    return EnsureDirectory(base + "/pellidor");
+    return (dataHome != nullptr && dataHome[0] == '/') ? std::string(dataHome) : HomeDirectory() + "/.local/share";
+}
+
+std::string PlatformDataDirectory()
+{
+    return EnsureDirectory(DataHomeDirectory() + "/pellidor");
 }
 
 std::string SystemDirectory()

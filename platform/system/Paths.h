@@ -7,6 +7,9 @@
 
 namespace platform::system {
 
+// The user's data directory: $XDG_DATA_HOME, or ~/.local/share when it is
+// unset or not absolute. Not created here.
+std::string DataHomeDirectory();
 // Created on first use.
 std::string PlatformDataDirectory();
 // The platform's system directory (PlatformDataDirectory()/system).

@@ -1,6 +1,8 @@
 #include "platform/ui/FileDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QString>
 
 namespace platform::ui {
@@ -14,6 +16,37 @@ std::optional<std::string> GetSaveFileName(HWND owner, std::string_view filter, 
     dialog.setDefaultSuffix(
         QString::fromUtf8(defaultExtension.data(), static_cast<qsizetype>(defaultExtension.size())));
     dialog.setNameFilters(QtFileFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().front().toStdString();
+}
+
+namespace {
+
+// A directory not yet made (a catalog directory before the installation)
+// opens the dialog where the user can make it or pick another.
+QString NearestExistingFolder(const QString& path)
+{
+    QString folder = QDir::cleanPath(path);
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            return QDir::homePath();
+        folder = parent;
+    }
+    return folder.isEmpty() ? QDir::homePath() : folder;
+}
+
+} // namespace
+
+std::optional<std::string> GetExistingDirectory(HWND owner, std::string_view title, const std::string& startDirectory)
+{
+    QFileDialog dialog(owner, QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())),
+        NearestExistingFolder(QString::fromStdString(startDirectory)));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().front().toStdString();

@@ -1,5 +1,5 @@
 // Draws the program's pictures and writes them as PNG files (and the reading
-// animation as an animated GIF, which QMovie plays) into the folder given as
+// animations as animated GIFs, which QMovie plays) into the folder given as
 // the argument. The PNGs are kept in the repository beside this
 // program; run it again (target pellidor_artwork) after changing a picture.
 //
@@ -19,6 +19,7 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -396,6 +397,36 @@ QImage ReadingPicture(int frame)
     return image;
 }
 
+// The Find window's animation, 48 x 48 pixels: a magnifier circles over a
+// page of the catalog, whose lines light up where the glass passes.
+constexpr int kFindSize = 48;
+constexpr int kFindFrames = 12;
+
+QImage FindingPicture(int frame)
+{
+    QImage image(kFindSize, kFindSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(8.5, 4.5, 26, 34));
+    const double angle = 2 * 3.14159265358979 * frame / kFindFrames;
+    const QPointF glass(21.5 + 7 * std::cos(angle), 19.5 + 8 * std::sin(angle));
+    for (int line = 0; line < 6; ++line) {
+        const double y = 10.5 + line * 5;
+        const bool lit = std::abs(y - glass.y()) < 5;
+        p.setPen(QPen(lit ? kRed : kPaperShade, 2));
+        p.drawLine(QPointF(12, y), QPointF(line % 2 == 0 ? 31 : 26, y));
+    }
+    p.setPen(QPen(QColor(90, 60, 30), 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(glass + QPointF(7, 7), glass + QPointF(14, 14));
+    p.setPen(QPen(kOutline, 2));
+    p.setBrush(QColor(200, 225, 255, 160));
+    p.drawEllipse(glass, 9, 9);
+    return image;
+}
+
 // A GIF89a writer, enough for our own animation: one fixed palette (the
 // 6 x 6 x 6 colour cube, index 216 transparent) and LZW codes kept at nine
 // bits by a clear code before the table would grow, which every decoder
@@ -517,11 +548,11 @@ private:
     QByteArray data_;
 };
 
-bool SaveReadingAnimation(const QDir& dir, const char* name)
+bool SaveAnimation(const QDir& dir, const char* name, QSize size, int frames, QImage (*picture)(int frame))
 {
-    GifWriter gif(kReadWidth, kReadHeight);
-    for (int frame = 0; frame < kReadFrames; ++frame)
-        gif.AddFrame(ReadingPicture(frame), 8);
+    GifWriter gif(size.width(), size.height());
+    for (int frame = 0; frame < frames; ++frame)
+        gif.AddFrame(picture(frame), 8);
     QFile file(dir.filePath(QString::fromUtf8(name)));
     if (!file.open(QIODevice::WriteOnly) || file.write(gif.Finish()) < 0) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
@@ -589,10 +620,16 @@ int main(int argc, char** argv)
     ok = Save(Icon(32, Information), dir, "139.png") && ok;
     ok = Save(Icon(32, ModuleIcon), dir, "1.png") && ok;
     ok = Save(Icon(16, ModuleIcon), dir, "1-16.png") && ok;
+    // The larger sizes a desktop's launcher and file managers ask the
+    // icon theme for.
+    ok = Save(Icon(48, ModuleIcon), dir, "1-48.png") && ok;
+    ok = Save(Icon(128, ModuleIcon), dir, "1-128.png") && ok;
     // The drive menu's mark, and the reading dialog's picture and animation.
     ok = Save(Icon(16, Drive), dir, "1001.png") && ok;
     ok = Save(ReadingPicture(-1), dir, "1012.png") && ok;
-    ok = SaveReadingAnimation(dir, "1011.gif") && ok;
+    ok = SaveAnimation(dir, "1011.gif", QSize(kReadWidth, kReadHeight), kReadFrames, ReadingPicture) && ok;
+    // The Find window's animation.
+    ok = SaveAnimation(dir, "1015.gif", QSize(kFindSize, kFindSize), kFindFrames, FindingPicture) && ok;
     ok = Save(AttributeBox(false), dir, "1026.png") && ok;
     ok = Save(AttributeBox(true), dir, "1027.png") && ok;
     return ok ? 0 : 1;

@@ -5,13 +5,21 @@
 #include "platform/com/Memory.h"
 #include "platform/com/ShellInterfaces.h"
 #include "platform/registry/Registry.h"
+#include "platform/shell/Execute.h"
 #include "platform/system/Module.h"
 #include "tests/items/ShelfTestCatalogs.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <QWidget>
+
 #include <cstring>
+#include <string>
+#include <vector>
 
 using platform::com::ComPtr;
 using platform::com::ParseGuid;
@@ -194,7 +202,7 @@ TEST_F(LoadedLibrary, RegisteringTwiceLeavesTheSameFiveKeysPerClassAndKeepsExist
         ASSERT_EQ(registerServer(), S_OK);
         std::vector<std::string> keys;
         CollectKeys("CLSID", "CLSID", keys);
-        for (const char* progId : {"Pellidor.ShelfFolder", "Pellidor.ReadMenu"}) {
+        for (const char* progId : {"Pellidor.ShelfFolder", "Pellidor.ReadMenu", "Pellidor.SearchMenu"}) {
             keys.push_back(progId);
             CollectKeys(progId, progId, keys);
         }
@@ -203,11 +211,119 @@ TEST_F(LoadedLibrary, RegisteringTwiceLeavesTheSameFiveKeysPerClassAndKeepsExist
         EXPECT_EQ(keys, once);
     }
     // Per class: the ProgID, its CLSID, the class, its ProgID and its server.
-    EXPECT_EQ(once.size(), 2u * 5u) << testing::PrintToString(once);
+    EXPECT_EQ(once.size(), 3u * 5u) << testing::PrintToString(once);
     EXPECT_EQ(DefaultOf(shelfKey), "Pellidor") << "an existing default stays";
     EXPECT_EQ(DefaultOf("Pellidor.ShelfFolder"), "Pellidor.ShelfFolder");
     EXPECT_EQ(DefaultOf("Pellidor.ReadMenu\\CLSID"), "{4C7D2A91-83B1-4E6F-9D25-7A0C3E5B8F14}");
     EXPECT_EQ(DefaultOf("CLSID\\{4C7D2A91-83B1-4E6F-9D25-7A0C3E5B8F14}"), "Pellidor.ReadMenu");
+    EXPECT_EQ(DefaultOf("Pellidor.SearchMenu\\CLSID"), "{4C7D2A92-83B1-4E6F-9D25-7A0C3E5B8F14}");
+    EXPECT_EQ(DefaultOf("CLSID\\{4C7D2A92-83B1-4E6F-9D25-7A0C3E5B8F14}\\InProcServer32"), library);
     EXPECT_EQ(DefaultOf(shelfKey + "\\ProgID"), "Pellidor.ShelfFolder");
     EXPECT_EQ(DefaultOf(shelfKey + "\\InProcServer32"), library);
+}
+
+namespace {
+
+const CLSID kSearchMenu = *ParseGuid("{4C7D2A92-83B1-4E6F-9D25-7A0C3E5B8F14}");
+using DoSearchFn = void (*)(HWND, void*, const char*, int);
+
+// Every ShellExecute of the test goes here instead of starting anything.
+class ExecuteRecorder {
+public:
+    explicit ExecuteRecorder(int answer = platform::shell::kExecuteOk)
+    {
+        platform::shell::SetExecuteHook([this, answer](const platform::shell::ExecuteRequest& request) {
+            requests.push_back(request);
+            return answer;
+        });
+    }
+    ~ExecuteRecorder() { platform::shell::SetExecuteHook(nullptr); }
+    std::vector<platform::shell::ExecuteRequest> requests;
+};
+
+// The top-level Find windows shown now.
+std::vector<QWidget*> FindWindows()
+{
+    std::vector<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == QStringLiteral("SearchDialog"))
+            windows.push_back(widget);
+    }
+    return windows;
+}
+
+} // namespace
+
+TEST_F(LoadedLibrary, SearchMenuMakesANewObjectForEveryRequestAndOffersOnlyTheContextMenu)
+{
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject_(kSearchMenu, IClassFactory::kIid, factory.ReceiveVoid()), S_OK);
+    ComPtr<IContextMenu> first;
+    ComPtr<IContextMenu> second;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IContextMenu::kIid, first.ReceiveVoid()), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IContextMenu::kIid, second.ReceiveVoid()), S_OK);
+    EXPECT_NE(first.Get(), second.Get());
+    EXPECT_FALSE(first.As<IShellExtInit>());
+    EXPECT_EQ(first->QueryContextMenu(nullptr, 0, 1, 100, 0), S_OK);
+    char text[64] = {};
+    EXPECT_EQ(first->GetCommandString(0, 0, nullptr, text, sizeof text), E_NOTIMPL);
+    factory.Reset();
+    EXPECT_EQ(canUnloadNow_(), S_FALSE) << "a menu lives";
+    first.Reset();
+    second.Reset();
+    EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+TEST_F(LoadedLibrary, SearchMenuRunsThisLibrarysDoSearchInAProcessOfItsOwn)
+{
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(getClassObject_(kSearchMenu, IClassFactory::kIid, factory.ReceiveVoid()), S_OK);
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IContextMenu::kIid, menu.ReceiveVoid()), S_OK);
+    {
+        ExecuteRecorder recorder;
+        CMINVOKECOMMANDINFO info;
+        ASSERT_EQ(menu->InvokeCommand(&info), S_OK);
+        ASSERT_EQ(recorder.requests.size(), 1u);
+        const platform::shell::ExecuteRequest& request = recorder.requests[0];
+        EXPECT_EQ(request.file, "rundll32");
+        EXPECT_EQ(request.owner, nullptr);
+        EXPECT_EQ(request.verb, "");
+        EXPECT_EQ(request.directory, "");
+        EXPECT_EQ(request.show, SW_SHOW);
+        const std::string suffix = ",DoSearch";
+        ASSERT_GT(request.parameters.size(), suffix.size());
+        EXPECT_EQ(request.parameters.substr(request.parameters.size() - suffix.size()), suffix);
+        const std::string path = request.parameters.substr(0, request.parameters.size() - suffix.size());
+        EXPECT_EQ(QFileInfo(QString::fromStdString(path)).canonicalFilePath(),
+            QFileInfo(QString::fromStdString(pellidor::test::BinDirectory() + "/Pellidor.so")).canonicalFilePath());
+    }
+    {
+        // A runner that cannot be started is not reported.
+        ExecuteRecorder failing(platform::shell::SE_ERR_FNF);
+        CMINVOKECOMMANDINFO info;
+        EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+        EXPECT_EQ(failing.requests.size(), 1u);
+    }
+}
+
+TEST_F(LoadedLibrary, DoSearchOpensTheFindWindowWhateverItsCommandLine)
+{
+    const auto doSearch = reinterpret_cast<DoSearchFn>(library_.Symbol("DoSearch"));
+    ASSERT_NE(doSearch, nullptr);
+    for (const char* commandLine : {static_cast<const char*>(nullptr), "", "--anything C:\\x \"quoted\""}) {
+        std::vector<QString> titles;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&titles] {
+            for (QWidget* window : FindWindows()) {
+                titles.push_back(window->windowTitle());
+                window->close();
+            }
+        });
+        closer.start(20);
+        // Returns once the window is closed.
+        doSearch(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+        EXPECT_EQ(titles, std::vector<QString>{QStringLiteral("Find")}) << (commandLine ? commandLine : "(null)");
+        EXPECT_TRUE(FindWindows().empty());
+    }
 }

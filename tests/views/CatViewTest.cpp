@@ -333,5 +333,41 @@ TEST_F(ShelfViewTest, NewFolderReachesTheShelfFolderShown)
     EXPECT_EQ(watcher.Closed(), 2); // the New Folder dialog, cancelled
 }
 
+TEST_F(CatViewTest, FindTwiceOpensTwoIndependentFindWindows)
+{
+    WriteVolume({File("a.txt")});
+    const auto view = ViewOf(*CatalogFolder());
+    CViewWnd* window = Open(*view);
+    const auto findWindows = [] {
+        std::vector<QWidget*> windows;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget->objectName() == QStringLiteral("SearchDialog"))
+                windows.push_back(widget);
+        }
+        return windows;
+    };
+    int mostShown = 0;
+    bool ownerless = true;
+    QTimer closer;
+    // Once both are there, both are closed; the second Find runs while the
+    // first window is open, as a user's second click does.
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        const auto windows = findWindows();
+        mostShown = std::max(mostShown, static_cast<int>(windows.size()));
+        for (QWidget* shown : windows)
+            ownerless = ownerless && shown->parentWidget() == nullptr;
+        if (windows.size() == 1 && mostShown == 1)
+            platform::ui::PostCommand(window, kCmdFind);
+        if (windows.size() >= 2) {
+            for (QWidget* shown : windows)
+                shown->close();
+        }
+    });
+    closer.start(20);
+    ASSERT_TRUE(platform::ui::PostCommand(window, kCmdFind));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mostShown == 2 && findWindows().empty(); }, 20000));
+    EXPECT_TRUE(ownerless);
+}
+
 } // namespace
 } // namespace pellidor::test

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 
 #include <filesystem>
@@ -111,6 +112,26 @@ TEST_F(FileOperationTest, DeleteWithUndoGoesToTheTrashAfterOneQuestion)
     EXPECT_NE(boxes.at(0).text.find("cd.pld"), std::string::npos);
     const std::string trashed = std::string(getenv("XDG_DATA_HOME")) + "/Trash/files/cd.pld";
     EXPECT_EQ(ReadFile(trashed), "catalog");
+}
+
+TEST_F(FileOperationTest, DeleteWithUndoWithoutATrashKeepsTheItemAndFails)
+{
+    // Something else holds the Trash's name; the working directory is where
+    // a lost item would turn up.
+    WriteFile(TestPath("data/Trash"), "not a folder");
+    const QString workingDirectory = QDir::currentPath();
+    const std::string elsewhere = TestPath("elsewhere");
+    fs::create_directories(elsewhere);
+    QDir::setCurrent(QString::fromStdString(elsewhere));
+    const std::string file = source + "/cd.pld";
+    WriteFile(file, "catalog");
+
+    EXPECT_NE(FileOperation(nullptr, FO_DELETE, {file}, {}, FOF_ALLOWUNDO), 0);
+    QDir::setCurrent(workingDirectory);
+    EXPECT_EQ(ReadFile(file), "catalog");
+    EXPECT_TRUE(Names(elsewhere).empty());
+    ASSERT_EQ(Errors(), 1);
+    EXPECT_NE(boxes.back().text.find("Trash"), std::string::npos) << boxes.back().text;
 }
 
 TEST_F(FileOperationTest, DeclinedDeleteKeepsEverythingAndReportsAborted)
