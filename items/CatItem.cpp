@@ -3,6 +3,7 @@
 #include "items/CatItemFormats.h"
 #include "items/DataTransfer.h"
 #include "items/DropTarget.h"
+#include "items/Favorites.h"
 #include "items/Images.h"
 #include "items/MediumQuery.h"
 #include "items/PropertySheetUi.h"
@@ -258,10 +259,12 @@ int CCatItem::GetSortGroup()
     return 0;
 }
 
-HRESULT CCatItem::OnAddToFavorites(CMINVOKECOMMANDINFO*)
+HRESULT CCatItem::OnAddToFavorites(CMINVOKECOMMANDINFO* info)
 {
-    // Comes with the favourites of the shelf view.
-    return E_NOTIMPL;
+    const platform::com::TaskMemPtr<ITEMIDLIST> absolute(GetFullIDList());
+    if (absolute)
+        CFavorites().AddToFavorites(info->hwnd, absolute.get(), GetName());
+    return S_OK;
 }
 
 std::string CCatItem::GetColumnText(int column, bool sortKey)

@@ -55,15 +55,62 @@ MenuPtr ViewMenu()
     return menu;
 }
 
-MenuPtr FavoritesMenu(const std::vector<std::string>& favorites)
+constexpr int kFavoritesDepth = 8;
+constexpr std::size_t kFavoriteFilesMax = kCommandFindFirst - kCommandFavoriteFirst;
+
+void AppendFavorites(Menu& into, const std::vector<FavoriteEntry>& entries, UINT& nextId)
 {
-    auto menu = platform::ui::CreatePopupMenu();
-    if (favorites.empty())
-        menu->AppendString(kCommandNoFavorites, "(Empty)", platform::ui::MFS_GRAYED);
-    UINT id = kCommandFavoriteFirst;
-    for (const std::string& name : favorites)
-        menu->AppendString(id++, name);
-    return menu;
+    if (entries.empty())
+        into.AppendString(kCommandNoFavorites, "(Empty)", platform::ui::MFS_GRAYED);
+    for (const FavoriteEntry& entry : entries) {
+        if (entry.folder) {
+            auto sub = platform::ui::CreatePopupMenu();
+            AppendFavorites(*sub, entry.children, nextId);
+            AppendPopup(into, 0, entry.text, std::move(sub));
+        } else {
+            into.AppendString(nextId++, entry.text);
+        }
+    }
+}
+
+std::vector<FavoriteEntry> ReadFolder(const QString& path, int depth, std::size_t& files)
+{
+    const QDir dir(path);
+    const QDir::SortFlags order = QDir::Name | QDir::IgnoreCase;
+    std::vector<FavoriteEntry> entries;
+    if (depth < kFavoritesDepth) {
+        // Links to folders are not followed: one could lead back up.
+        for (const QFileInfo& info : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, order)) {
+            FavoriteEntry entry;
+            entry.text = info.fileName().toStdString();
+            entry.path = info.filePath().toStdString();
+            entry.folder = true;
+            entry.children = ReadFolder(info.filePath(), depth + 1, files);
+            entries.push_back(std::move(entry));
+        }
+    }
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files, order)) {
+        if (files == kFavoriteFilesMax)
+            break;
+        ++files;
+        FavoriteEntry entry;
+        entry.path = info.filePath().toStdString();
+        const QString name = info.fileName();
+        const bool link = IsLinkFile(entry.path) && name.size() > 4;
+        entry.text = (link ? name.chopped(4) : name).toStdString();
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void CollectFiles(const std::vector<FavoriteEntry>& entries, std::vector<std::string>& into)
+{
+    for (const FavoriteEntry& entry : entries) {
+        if (entry.folder)
+            CollectFiles(entry.children, into);
+        else
+            into.push_back(entry.path);
+    }
 }
 
 MenuPtr ToolsMenu(const std::vector<FindExtension>& find)
@@ -90,7 +137,16 @@ MenuPtr HelpMenu()
 
 } // namespace
 
-void InsertBrowserMenus(Menu& shared, const std::vector<FindExtension>& find, const std::vector<std::string>& favorites)
+MenuPtr FavoritesMenu(const std::vector<FavoriteEntry>& favorites)
+{
+    auto menu = platform::ui::CreatePopupMenu();
+    UINT id = kCommandFavoriteFirst;
+    AppendFavorites(*menu, favorites, id);
+    return menu;
+}
+
+void InsertBrowserMenus(
+    Menu& shared, const std::vector<FindExtension>& find, const std::vector<FavoriteEntry>& favorites)
 {
     AppendPopup(shared, FCIDM_MENU_FILE, "&File", FileMenu());
     AppendPopup(shared, FCIDM_MENU_EDIT, "&Edit", platform::ui::CreatePopupMenu());
@@ -113,13 +169,22 @@ void RemoveBrowserMenus(Menu& shared)
     }
 }
 
-std::vector<std::string> FavoriteNames()
+std::vector<FavoriteEntry> ReadFavorites()
 {
-    const QDir folder(QString::fromStdString(platform::system::PlatformDataDirectory() + "/Favorites"));
-    std::vector<std::string> names;
-    for (const QString& name : folder.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))
-        names.push_back(name.toStdString());
-    return names;
+    std::size_t files = 0;
+    return ReadFolder(QString::fromStdString(platform::system::FavoritesDirectory()), 0, files);
+}
+
+std::vector<std::string> FavoriteFiles(const std::vector<FavoriteEntry>& favorites)
+{
+    std::vector<std::string> files;
+    CollectFiles(favorites, files);
+    return files;
+}
+
+bool IsLinkFile(const std::string& path)
+{
+    return QString::fromStdString(path).endsWith(QStringLiteral(".lnk"), Qt::CaseInsensitive);
 }
 
 } // namespace host::explorer

@@ -6,11 +6,13 @@
 #include "host/explorer/NamespaceModel.h"
 #include "host/explorer/Startup.h"
 #include "host/explorer/ToolbarImages.h"
+#include "platform/com/CoCreate.h"
 #include "platform/shell/Execute.h"
 #include "platform/shell/FileInfo.h"
 #include "platform/shell/NamespaceIds.h"
 #include "platform/system/Paths.h"
 #include "platform/ui/DragDrop.h"
+#include "platform/shell/ShellLink.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/MenuWidgets.h"
 #include "platform/ui/Messages.h"
@@ -627,7 +629,9 @@ void ExplorerWindow::ShowOwnMenu()
 
 void ExplorerWindow::InsertBrowserMenus(HMENU shared)
 {
-    host::explorer::InsertBrowserMenus(*shared, findEntries_, FavoriteNames());
+    const std::vector<FavoriteEntry> favorites = ReadFavorites();
+    favoriteFiles_ = FavoriteFiles(favorites);
+    host::explorer::InsertBrowserMenus(*shared, findEntries_, favorites);
 }
 
 void ExplorerWindow::RemoveBrowserMenus(HMENU shared)
@@ -644,8 +648,105 @@ void ExplorerWindow::SetSharedMenu(HMENU shared, HWND commandTarget)
     commandTarget_ = commandTarget;
     platform::ui::FillMenuBar(
         *shared, menuBar(), [this](UINT id) { OnCommand(id); }, [this](UINT id) { OnHighlight(id); });
+    WatchFavoritesMenu();
     DecorateFindEntries();
     NameViewButtons();
+}
+
+void ExplorerWindow::WatchFavoritesMenu()
+{
+    for (QAction* action : menuBar()->actions()) {
+        QMenu* favorites = action->menu();
+        if (favorites == nullptr || action->data().toUInt() != FCIDM_MENU_FAVORITES)
+            continue;
+        // Read again whenever it opens: a favorite added since the menu bar
+        // was built shows at once.
+        connect(favorites, &QMenu::aboutToShow, this, [this, favorites] {
+            const std::vector<FavoriteEntry> entries = ReadFavorites();
+            favoriteFiles_ = FavoriteFiles(entries);
+            // Sub-menus are the menu's children, which clear() leaves.
+            qDeleteAll(favorites->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));
+            favorites->clear();
+            platform::ui::FillQMenu(
+                *FavoritesMenu(entries), favorites, [this](UINT id) { OnCommand(id); },
+                [this](UINT id) { OnHighlight(id); });
+        });
+    }
+}
+
+void ExplorerWindow::OpenFavorite(std::size_t index)
+{
+    if (index >= favoriteFiles_.size())
+        return;
+    const std::string path = favoriteFiles_[index];
+    if (!IsLinkFile(path)) {
+        platform::shell::ShellExecute(this, "open", path, {}, {}, SW_SHOWNORMAL);
+        return;
+    }
+    std::vector<BYTE> target;
+    if (!ReadLinkTarget(path, &target)) {
+        statusBar()->showMessage(
+            tr("The favorite %1 cannot be read.").arg(QFileInfo(QString::fromStdString(path)).completeBaseName()));
+        return;
+    }
+    // As if the list had been typed: the link's Load checked it as the
+    // address bar checks a typed one. What is no folder is opened as a
+    // double-click in its folder's view would open it.
+    if (model_->Find(target, true) != nullptr)
+        Navigate(target);
+    else if (!OpenItem(target))
+        statusBar()->showMessage(tr("The location cannot be found."));
+}
+
+bool ExplorerWindow::OpenItem(const std::vector<BYTE>& absolute)
+{
+    const std::vector<platform::shell::Element> elements = platform::shell::SplitIdList(absolute);
+    NamespaceItem* parent = elements.empty() ? nullptr : model_->Find(platform::shell::ParentIdList(absolute), true);
+    const ComPtr<IShellFolder> folder
+        = parent != nullptr && parent->IsExtension() ? model_->BindFolder(parent) : nullptr;
+    if (!folder)
+        return false;
+    std::vector<BYTE> child(elements.back().bytes, elements.back().bytes + elements.back().size);
+    child.insert(child.end(), {0, 0});
+    LPCITEMIDLIST children[] = {reinterpret_cast<LPCITEMIDLIST>(child.data())};
+    ComPtr<IContextMenu> menu;
+    if (FAILED(folder->GetUIObjectOf(this, 1, children, IContextMenu::kIid, nullptr, menu.ReceiveVoid())) || !menu)
+        return false;
+    platform::ui::Menu items;
+    constexpr UINT kFirst = 1;
+    if (FAILED(menu->QueryContextMenu(&items, 0, kFirst, FCIDM_SHVIEWLAST, CMF_DEFAULTONLY)))
+        return false;
+    // The default item, else the first command offered.
+    UINT id = items.GetDefaultItem(false);
+    for (int position = 0; id == platform::ui::kNoItem && position < items.GetItemCount(); ++position) {
+        const platform::ui::MenuItem* item = items.GetItem(position);
+        if (!item->IsPopup() && !item->IsSeparator())
+            id = item->id;
+    }
+    if (id == platform::ui::kNoItem || id < kFirst)
+        return false;
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = this;
+    info.lpVerb = MAKEINTRESOURCEA(id - kFirst);
+    info.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&info);
+    return true;
+}
+
+bool ExplorerWindow::ReadLinkTarget(const std::string& path, std::vector<BYTE>* target)
+{
+    ComPtr<IPersistFile> file;
+    if (FAILED(platform::com::CoCreateInstance(
+            platform::shell::CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IPersistFile::kIid, file.ReceiveVoid())))
+        return false;
+    const std::u16string wide = QString::fromStdString(path).toStdU16String();
+    const ComPtr<IShellLinkA> link = file.As<IShellLinkA>();
+    LPITEMIDLIST list = nullptr;
+    if (!link || FAILED(file->Load(wide.c_str(), 0)) || link->GetIDList(&list) != S_OK)
+        return false;
+    const platform::com::TaskMemPtr<ITEMIDLIST> owned(list);
+    *target = platform::shell::IdListBytes(owned.get());
+    return true;
 }
 
 void ExplorerWindow::NameViewButtons()
@@ -708,13 +809,8 @@ void ExplorerWindow::OnCommand(UINT id)
         QMessageBox::about(this, tr("About Explorer"), tr("Explorer: the desktop shell of the platform."));
         break;
     default:
-        if (id >= kCommandFavoriteFirst && id < kCommandFindFirst) {
-            const std::vector<std::string> names = FavoriteNames();
-            if (id - kCommandFavoriteFirst < names.size())
-                platform::shell::ShellExecute(this, "open",
-                    platform::system::PlatformDataDirectory() + "/Favorites/" + names[id - kCommandFavoriteFirst], {},
-                    {}, SW_SHOWNORMAL);
-        }
+        if (id >= kCommandFavoriteFirst && id < kCommandFindFirst)
+            OpenFavorite(id - kCommandFavoriteFirst);
         break;
     }
 }

@@ -112,6 +112,14 @@ private:
     void OnHighlight(UINT id);
     void DecorateFindEntries();
     void NameViewButtons();
+    void WatchFavoritesMenu();
+    // Opens the n-th file of the Favorites menu: a link by browsing to its
+    // target, any other file with its default application.
+    void OpenFavorite(std::size_t index);
+    static bool ReadLinkTarget(const std::string& path, std::vector<BYTE>* target);
+    // Runs the default command of the item an absolute list names, in its
+    // extension folder; false when there is no such item or command.
+    bool OpenItem(const std::vector<BYTE>& absolute);
     void RunFindExtension(std::size_t index);
 
     bool Show(const std::vector<BYTE>& absolute);
@@ -165,6 +173,8 @@ private:
     std::vector<BYTE> location_;
     bool syncingTree_ = false;
     std::vector<FindExtension> findEntries_;
+    // The files of the Favorites menu as last built, by command order.
+    std::vector<std::string> favoriteFiles_;
     QTimer unloadTimer_;
     std::unique_ptr<platform::shell::ScopedChangeObserver> changeObserver_;
 };

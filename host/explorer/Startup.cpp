@@ -2,12 +2,10 @@
 
 #include "host/explorer/ExplorerWindow.h"
 #include "platform/shell/NamespaceIds.h"
-#include "platform/system/Drives.h"
+#include "platform/shell/SpecialFolders.h"
 #include "platform/system/MoveFile.h"
-#include "platform/system/Paths.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
 
@@ -32,39 +30,11 @@ std::vector<BYTE> HexBytes(const std::string& text)
     return bytes;
 }
 
-// `folder` below `root`, as file-system items appended to `list`.
-std::vector<BYTE> Below(std::vector<BYTE> list, const std::string& root, const std::string& folder)
-{
-    const QString rest = QString::fromStdString(folder.substr(root.size()));
-    for (const QString& name : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts))
-        list = platform::shell::AppendFileSystemItem(list, name.toStdString(), true);
-    return list;
-}
-
-bool Holds(const std::string& root, const std::string& folder)
-{
-    if (root == "/")
-        return true;
-    return folder == root
-        || (folder.size() > root.size() && folder.compare(0, root.size(), root) == 0 && folder[root.size()] == '/');
-}
-
 } // namespace
 
 std::vector<BYTE> LocationOfFolder(const std::string& folder)
 {
-    std::string best;
-    for (const std::string& root : platform::system::GetLogicalDriveRoots()) {
-        if (Holds(root, folder) && (best.empty() || root.size() > best.size()))
-            best = root;
-    }
-    if (!best.empty())
-        return Below(platform::shell::DriveIdList(best), best == "/" ? std::string() : best, folder);
-    const std::string home
-        = QDir(QString::fromStdString(platform::system::HomeDirectory())).canonicalPath().toStdString();
-    if (!home.empty() && Holds(home, folder))
-        return Below(platform::shell::DesktopFolderIdList(platform::system::HomeDirectory()), home, folder);
-    return {};
+    return platform::shell::FileSystemIdList(folder);
 }
 
 std::vector<BYTE> LocationFromArgument(const std::string& argument, QString* message)

@@ -49,4 +49,9 @@ std::string SystemDirectory()
     return EnsureDirectory(PlatformDataDirectory() + "/system");
 }
 
+std::string FavoritesDirectory()
+{
+    return EnsureDirectory(PlatformDataDirectory() + "/Favorites");
+}
+
 } // namespace platform::system

@@ -14,6 +14,8 @@ std::string DataHomeDirectory();
 std::string PlatformDataDirectory();
 // The platform's system directory (PlatformDataDirectory()/system).
 std::string SystemDirectory();
+// The user's Favorites folder (PlatformDataDirectory()/Favorites).
+std::string FavoritesDirectory();
 // The user's home directory ($HOME).
 std::string HomeDirectory();
 

@@ -6,12 +6,15 @@
 #include "host/explorer/ModuleCache.h"
 #include "host/explorer/NamespaceModel.h"
 #include "host/explorer/Startup.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/Guid.h"
+#include "platform/shell/Execute.h"
 #include "platform/shell/NamespaceIds.h"
 #include "platform/system/Module.h"
 #include "platform/system/MoveFile.h"
 #include "platform/system/Paths.h"
 #include "platform/ui/DragDrop.h"
+#include "platform/ui/Menu.h"
 #include "setup/Installer.h"
 #include "tests/host/ExplorerFixture.h"
 
@@ -20,17 +23,22 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
+#include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTimer>
 
 #include <algorithm>
 #include <fstream>
@@ -38,6 +46,8 @@
 
 namespace host::explorer::test {
 namespace {
+
+using platform::com::ComPtr;
 
 const CLSID kShelf = *platform::com::ParseGuid("{4C7D2A90-83B1-4E6F-9D25-7A0C3E5B8F14}");
 
@@ -294,6 +304,149 @@ TEST_F(InstalledExplorerTest, LibraryInUseIsReplacedWhenTheExplorerNextStarts)
     EXPECT_TRUE(platform::system::PendingMoves().empty());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(state.temporaryLibrary)));
     EXPECT_NE(Inode(state.targetLibrary), first);
+}
+
+// The catalog a user picked on the shelf is added to the Favorites through
+// its own menu, and the favorite takes the user back to it.
+TEST_F(InstalledExplorerTest, CatalogAddedToFavoritesOpensAgainFromTheFavoritesMenu)
+{
+    ASSERT_TRUE(Installer()->Install());
+    QProcess read;
+    read.start(QString::fromStdString(BinDirectory() + "/pellidor"),
+        {QStringLiteral("read"), QString::fromStdString(stickRoot_)});
+    ASSERT_TRUE(read.waitForFinished(30000));
+    ASSERT_EQ(read.exitCode(), 0) << read.readAllStandardError().toStdString();
+    ASSERT_EQ(Catalogs().size(), 1);
+
+    ExplorerWindow window;
+    window.show();
+    const std::vector<BYTE> shelf = platform::shell::MyComputerJunctionIdList(kShelf);
+    ASSERT_TRUE(window.Navigate(shelf));
+    // Where the tree takes the user for the catalog.
+    NamespaceItem* shelfNode = window.Model()->Find(shelf, true);
+    ASSERT_NE(shelfNode, nullptr);
+    window.Model()->Populate(shelfNode);
+    ASSERT_EQ(shelfNode->rowCount(), 1);
+    const std::vector<BYTE> catalog = static_cast<NamespaceItem*>(shelfNode->child(0))->absolute;
+
+    // The catalog selected in the shelf view, its menu asked of the view.
+    ASSERT_NE(window.ViewWindow(), nullptr);
+    auto* list = window.ViewWindow()->findChild<QAbstractItemView*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->model()->rowCount(), 1);
+    list->selectionModel()->select(
+        list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(window.ActiveView()->GetItemObject(SVGIO_SELECTION, IContextMenu::kIid, menu.ReceiveVoid()), S_OK);
+    platform::ui::Menu items;
+    ASSERT_TRUE(SUCCEEDED(menu->QueryContextMenu(&items, 0, 1, 0x7FFF, CMF_NORMAL)));
+    UINT add = 0;
+    for (int position = 0; position < items.GetItemCount(); ++position) {
+        if (items.GetItem(position)->text == "&Add To Favorites...")
+            add = items.GetItem(position)->id;
+    }
+    ASSERT_NE(add, 0u);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->findChild<QLineEdit*>(QStringLiteral("name")) == nullptr)
+            return;
+        answer.stop();
+        dialog->findChild<QLineEdit*>(QStringLiteral("name"))->setText(QStringLiteral("Stick photos"));
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    answer.start(10);
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = &window;
+    info.lpVerb = MAKEINTRESOURCEA(add - 1);
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    menu.Reset();
+    EXPECT_TRUE(
+        QFileInfo::exists(QString::fromStdString(platform::system::FavoritesDirectory() + "/Stick photos.lnk")));
+
+    // Elsewhere, the favorite brings the catalog back.
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerIdList()));
+    QMenu* favorites = nullptr;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == QStringLiteral("F&avorites"))
+            favorites = action->menu();
+    }
+    ASSERT_NE(favorites, nullptr);
+    Q_EMIT favorites->aboutToShow();
+    QAction* favorite = ActionNamed(favorites, QStringLiteral("Stick photos"));
+    ASSERT_NE(favorite, nullptr);
+    favorite->trigger();
+    EXPECT_EQ(window.Location(), catalog);
+    EXPECT_NE(window.ActiveView(), nullptr) << "the catalog's own view";
+}
+
+// A favorite of a catalogued file opens the file on its medium, as a
+// double-click in the catalog's view does.
+TEST_F(InstalledExplorerTest, FavoriteOfACataloguedFileOpensItOnItsMedium)
+{
+    // The stick's disc sits in an optical drive: found without asking.
+    std::ofstream(TestRoot() + "/drives.table") << stickRoot_ << "\t5\tSTICK\t0000BEEF\tCDFS\t4000\t0\t1\n";
+    ASSERT_TRUE(Installer()->Install());
+    QProcess read;
+    read.start(QString::fromStdString(BinDirectory() + "/pellidor"),
+        {QStringLiteral("read"), QString::fromStdString(stickRoot_)});
+    ASSERT_TRUE(read.waitForFinished(30000));
+    ASSERT_EQ(read.exitCode(), 0) << read.readAllStandardError().toStdString();
+
+    ExplorerWindow window;
+    window.show();
+    NamespaceModel* model = window.Model();
+    NamespaceItem* shelf = model->Find(platform::shell::MyComputerJunctionIdList(kShelf), true);
+    ASSERT_NE(shelf, nullptr);
+    model->Populate(shelf);
+    ASSERT_EQ(shelf->rowCount(), 1);
+    auto* catalog = static_cast<NamespaceItem*>(shelf->child(0));
+
+    // readme.txt, the one file in the catalog's root, through its folder.
+    const ComPtr<IShellFolder> folder = model->BindFolder(catalog);
+    ASSERT_TRUE(folder);
+    ComPtr<IEnumIDList> files;
+    ASSERT_EQ(folder->EnumObjects(&window, SHCONTF_NONFOLDERS, files.Receive()), S_OK);
+    LPITEMIDLIST child = nullptr;
+    ASSERT_EQ(files->Next(1, &child, nullptr), S_OK);
+    const platform::com::TaskMemPtr<ITEMIDLIST> owned(child);
+    LPCITEMIDLIST children[] = {child};
+    ComPtr<IContextMenu> menu;
+    ASSERT_EQ(folder->GetUIObjectOf(&window, 1, children, IContextMenu::kIid, nullptr, menu.ReceiveVoid()), S_OK);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->findChild<QLineEdit*>(QStringLiteral("name")) == nullptr)
+            return;
+        answer.stop();
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    answer.start(10);
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = &window;
+    info.lpVerb = MAKEINTRESOURCEA(29);
+    EXPECT_EQ(menu->InvokeCommand(&info), S_OK);
+    menu.Reset();
+
+    std::vector<std::string> opened;
+    platform::shell::SetExecuteHook([&](const platform::shell::ExecuteRequest& request) {
+        opened.push_back(request.file);
+        return platform::shell::kExecuteOk;
+    });
+    ASSERT_TRUE(window.Navigate(platform::shell::MyComputerIdList()));
+    QMenu* favorites = nullptr;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text() == QStringLiteral("F&avorites"))
+            favorites = action->menu();
+    }
+    ASSERT_NE(favorites, nullptr);
+    Q_EMIT favorites->aboutToShow();
+    QAction* favorite = ActionNamed(favorites, QStringLiteral("readme"));
+    ASSERT_NE(favorite, nullptr);
+    favorite->trigger();
+    platform::shell::SetExecuteHook(nullptr);
+    EXPECT_EQ(opened, std::vector<std::string>{stickRoot_ + "/readme.txt"});
+    EXPECT_EQ(window.Location(), platform::shell::MyComputerIdList());
 }
 
 } // namespace
