@@ -32,13 +32,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMimeData>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 #include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <fstream>
