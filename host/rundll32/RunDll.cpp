@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace host::rundll32 {
 
@@ -60,6 +61,14 @@ std::optional<Command> CommandAt(const QStringList& arguments, qsizetype last, q
     return std::nullopt;
 }
 
+// A library still in use must not be unloaded, not even by the destructors
+// that run at exit: it is kept here, reachable until the process ends.
+void KeepLoaded(std::unique_ptr<platform::system::Library> library)
+{
+    static auto* const kept = new std::vector<std::unique_ptr<platform::system::Library>>();
+    kept->push_back(std::move(library));
+}
+
 } // namespace
 
 std::optional<Command> ParseCommand(const QStringList& arguments, std::string& error)
@@ -106,7 +115,7 @@ int Run(const Command& command)
     std::string arguments = command.arguments; // the entry may write into its text
     entry(nullptr, library->Handle(), arguments.data(), SW_SHOWNORMAL);
     if (!FinishedWith(*library))
-        static_cast<void>(library.release()); // still in use: left loaded on purpose
+        KeepLoaded(std::move(library));
     return 0;
 }
 
