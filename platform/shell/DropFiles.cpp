@@ -1,4 +1,5 @@
 #include "platform/shell/DropFiles.h"
+#include "platform/com/GiveOnlyDataObject.h"
 
 #include "platform/com/ComObject.h"
 
@@ -19,7 +20,7 @@ DWORD ReadDword(const BYTE* at)
     return value;
 }
 
-class DropFilesDataObject : public com::ComImplements<com::ComObject, IDataObject> {
+class DropFilesDataObject : public com::GiveOnlyDataObject {
 public:
     explicit DropFilesDataObject(std::vector<std::string> paths) : paths_(std::move(paths)) { }
 
@@ -38,27 +39,14 @@ public:
         medium->hGlobal = block.release(); // the receiver's now
         return S_OK;
     }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT QueryGetData(FORMATETC* format) override
     {
         if (format == nullptr)
             return E_INVALIDARG;
-        if (format->cfFormat != CF_HDROP || format->ptd != nullptr || (format->dwAspect & DVASPECT_CONTENT) == 0
-            || format->lindex != -1 || (format->tymed & TYMED_HGLOBAL) == 0)
+        if (format->cfFormat != CF_HDROP || !com::IsGlobalContentRequest(*format))
             return DV_E_FORMATETC;
         return S_OK;
     }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC** out) override
-    {
-        if (out != nullptr)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
 
 private:
     ~DropFilesDataObject() override = default;

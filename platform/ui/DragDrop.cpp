@@ -1,4 +1,5 @@
 #include "platform/ui/DragDrop.h"
+#include "platform/com/GiveOnlyDataObject.h"
 
 #include "platform/com/ComObject.h"
 #include "platform/shell/DropFiles.h"
@@ -46,12 +47,6 @@ FORMATETC RequestFor(CLIPFORMAT format)
     FORMATETC request;
     request.cfFormat = format;
     return request;
-}
-
-bool IsUsableRequest(const FORMATETC& format)
-{
-    return format.ptd == nullptr && (format.dwAspect & DVASPECT_CONTENT) != 0 && format.lindex == -1
-        && (format.tymed & TYMED_HGLOBAL) != 0;
 }
 
 // The block a data object gives for `format`, as bytes; empty when it gives
@@ -168,7 +163,7 @@ private:
 
 // A drop's data for a target: the identifier-list format, as the bytes that
 // came.
-class MimeDataObject : public com::ComImplements<com::ComObject, IDataObject> {
+class MimeDataObject : public com::GiveOnlyDataObject {
 public:
     explicit MimeDataObject(const QMimeData* mime) : mime_(mime) { }
 
@@ -193,27 +188,15 @@ public:
         medium->hGlobal = block.release(); // the receiver's now
         return S_OK;
     }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT QueryGetData(FORMATETC* format) override
     {
         if (format == nullptr)
             return E_INVALIDARG;
-        if (format->cfFormat != IdListFormat() || !IsUsableRequest(*format) || mime_.isNull()
+        if (format->cfFormat != IdListFormat() || !com::IsGlobalContentRequest(*format) || mime_.isNull()
             || !mime_->hasFormat(QString::fromLatin1(kShellIdListMimeType)))
             return DV_E_FORMATETC;
         return S_OK;
     }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC** out) override
-    {
-        if (out != nullptr)
-            *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
 
 private:
     ~MimeDataObject() override = default;

@@ -21,6 +21,7 @@
 #include "items/ShelfItem.h"
 #include "namespace/CatFolder.h"
 #include "namespace/IdList.h"
+#include "platform/com/GiveOnlyDataObject.h"
 #include "platform/registry/Registry.h"
 
 #include <QDir>
@@ -69,7 +70,7 @@ public:
 };
 
 // A data object that hands out the input as its identifier-list block.
-class BlockData : public platform::com::ComImplements<platform::com::ComObject, IDataObject> {
+class BlockData : public platform::com::GiveOnlyDataObject {
 public:
     BlockData(const BYTE* bytes, std::size_t size) : bytes_(bytes), size_(size) { }
 
@@ -87,14 +88,7 @@ public:
         medium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
 
 private:
     const BYTE* bytes_;

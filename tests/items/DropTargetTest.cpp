@@ -6,6 +6,7 @@
 #include "items/ShelfItem.h"
 #include "module/ClassObjects.h"
 #include "namespace/IdList.h"
+#include "platform/com/GiveOnlyDataObject.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Messages.h"
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // A data object that hands out a fixed block in the identifier-list format.
-class BlockData : public platform::com::ComImplements<platform::com::ComObject, IDataObject> {
+class BlockData : public platform::com::GiveOnlyDataObject {
 public:
     explicit BlockData(std::vector<BYTE> block) : block_(std::move(block)) { }
 
@@ -41,14 +42,7 @@ public:
         medium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
 
 private:
     std::vector<BYTE> block_;

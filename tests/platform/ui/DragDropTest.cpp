@@ -5,6 +5,7 @@
 
 #include "platform/ui/DragDrop.h"
 #include "platform/com/ComObject.h"
+#include "platform/com/GiveOnlyDataObject.h"
 #include "platform/shell/DropFiles.h"
 #include "platform/ui/Messages.h"
 
@@ -35,7 +36,7 @@ CLIPFORMAT IdListFormat()
 
 // A data object with an identifier-list block and, when it has paths, a
 // file block; it records what it was asked.
-class FakeData : public com::ComImplements<com::ComObject, IDataObject> {
+class FakeData : public com::GiveOnlyDataObject {
 public:
     FakeData(QByteArray block, std::vector<std::string> paths) : block_(std::move(block)), paths_(std::move(paths)) { }
 
@@ -56,17 +57,10 @@ public:
         medium->hGlobal = block.release();
         return S_OK;
     }
-    HRESULT GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT QueryGetData(FORMATETC* format) override
     {
         return format->cfFormat == IdListFormat() || format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
     }
-    HRESULT GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    HRESULT SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
-    HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
-    HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
 
     std::vector<CLIPFORMAT> asked;
     bool servingWhenAsked = true;
