@@ -2,12 +2,10 @@
 
 #include "platform/shell/TypeKey.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QMimeType>
-#include <QStandardPaths>
 #include <QString>
 
 #include <mutex>
@@ -113,22 +111,7 @@ public:
 private:
     static constexpr std::size_t kMaxEntries = 4096;
 
-    TypeNameCache() : rules_(TypeKeyRules::FromGlobFiles(ReadGlobFiles())) { }
-
-    // The files the database itself is built from, in every data directory.
-    static std::vector<std::string> ReadGlobFiles()
-    {
-        std::vector<std::string> contents;
-        const QStringList paths
-            = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
-        for (const QString& path : paths) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                return {}; // a glob we cannot see could match anything
-            contents.push_back(file.readAll().toStdString());
-        }
-        return contents;
-    }
+    TypeNameCache() : rules_(TypeKeyRules::Installed()) { }
 
     const TypeKeyRules rules_;
     std::mutex mutex_;

@@ -1,5 +1,10 @@
 #include "platform/shell/TypeKey.h"
 
+#include <QFile>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -85,6 +90,60 @@ std::string Lower(std::string text)
     return text;
 }
 
+// The placeholder for a character outside ASCII. Globs are ASCII: no
+// literal character of theirs and no range between two printable ones
+// holds it, while "*", "?" and a negated set take it as they would take any
+// character outside ASCII that folds to one such character.
+constexpr char kOutsideAscii = '\x7f';
+
+// The code point of the UTF-8 sequence at text[i], and its length in `size`;
+// none when the bytes there are not well-formed UTF-8.
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t i, std::size_t& size)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char lead = byte(0);
+    size = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC2 || lead > 0xF4 || i + size > text.size())
+        return std::nullopt;
+    char32_t code = lead & (0x3F >> (size - 1));
+    for (std::size_t k = 1; k < size; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return std::nullopt;
+        code = (code << 6) | (byte(k) & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[size] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return std::nullopt;
+    return code;
+}
+
+// `name` with every character outside ASCII made the placeholder; none when
+// that would change what the globs match: bytes that are not UTF-8, a
+// control character, "/", and the characters whose lower case is ASCII or
+// longer than one character (the dotted capital I, the Kelvin sign) or that
+// a decoder may drop (the byte-order mark).
+std::optional<std::string> Flattened(std::string_view name)
+{
+    std::string flat;
+    flat.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x80) {
+            if (c < 0x20 || c == 0x7F || c == '/')
+                return std::nullopt;
+            flat += name[i++];
+            continue;
+        }
+        std::size_t size = 0;
+        const std::optional<char32_t> code = DecodeUtf8(name, i, size);
+        if (!code || *code == 0x130 || *code == 0x212A || *code == 0xFEFF)
+            return std::nullopt;
+        flat += kOutsideAscii;
+        i += size;
+    }
+    return flat;
+}
+
 } // namespace
 
 bool IsExtensionGlob(std::string_view pattern)
@@ -105,6 +164,20 @@ TypeKeyRules TypeKeyRules::FromGlobFiles(const std::vector<std::string>& content
     return rules;
 }
 
+TypeKeyRules TypeKeyRules::Installed()
+{
+    std::vector<std::string> contents;
+    const QStringList paths
+        = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
+    for (const QString& path : paths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {}; // a glob we cannot see could match anything
+        contents.push_back(file.readAll().toStdString());
+    }
+    return FromGlobFiles(contents);
+}
+
 void TypeKeyRules::AddGlobLine(const std::string& line)
 {
     if (line.empty() || line.front() == '#')
@@ -119,32 +192,38 @@ void TypeKeyRules::AddGlobLine(const std::string& line)
     const std::string pattern = line.substr(second + 1, end == std::string::npos ? end : end - second - 1);
     if (pattern.empty())
         return;
-    if (IsExtensionGlob(pattern))
+    if (IsExtensionGlob(pattern)) {
         extensions_.insert(Lower(pattern.substr(2)));
-    else
-        otherPatterns_.push_back({Lower(pattern), HasWildcard(pattern)});
+        return;
+    }
+    const bool caseSensitive = end != std::string::npos && line.find("cs", end + 1) != std::string::npos;
+    otherPatterns_.push_back({caseSensitive ? pattern : Lower(pattern), HasWildcard(pattern), caseSensitive});
 }
 
 std::optional<std::string> TypeKeyRules::KeyOf(const std::string& name) const
 {
     if (!usable_)
         return std::nullopt;
-    const bool plain
-        = std::all_of(name.begin(), name.end(), [](unsigned char c) { return c >= 0x20 && c < 0x80 && c != '/'; });
-    if (!plain)
+    const std::optional<std::string> flat = Flattened(name);
+    if (!flat)
         return std::nullopt;
-    const std::string lower = Lower(name);
-    for (const OtherPattern& pattern : otherPatterns_) {
-        if (pattern.wildcard ? MatchGlob(pattern.text, lower) : pattern.text == lower)
-            return std::nullopt;
+    const std::string lower = Lower(*flat);
+    std::string matched;
+    for (std::size_t index = 0; index < otherPatterns_.size(); ++index) {
+        const OtherPattern& pattern = otherPatterns_[index];
+        const std::string& text = pattern.caseSensitive ? *flat : lower;
+        if (pattern.wildcard ? MatchGlob(pattern.text, text) : pattern.text == text)
+            matched += "/" + std::to_string(index);
     }
-    // Longer endings first: the first one named is the longest.
+    // Longer endings first: the first one named is the longest. An ending
+    // never holds the placeholder, so it is the name's own. The database's
+    // "*" takes at least one character: ".txt" alone is not a text file.
     const std::string_view view = lower;
-    for (std::size_t dot = view.find('.'); dot != std::string_view::npos; dot = view.find('.', dot + 1)) {
+    for (std::size_t dot = view.find('.', 1); dot != std::string_view::npos; dot = view.find('.', dot + 1)) {
         if (extensions_.find(view.substr(dot + 1)) != extensions_.end())
-            return name.substr(dot);
+            return flat->substr(dot) + matched;
     }
-    return std::string();
+    return matched;
 }
 
 } // namespace platform::shell

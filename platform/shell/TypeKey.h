@@ -1,11 +1,12 @@
 #pragma once
 // When may two file names be taken to have the same type without asking the
-// file-type database again? The database mostly decides by "*.ext" globs: of
-// a name, those see only the endings that start at a dot, and of those only
-// the longest one that some glob names can make a difference. The database's
-// other globs (whole names such as "Makefile", and patterns like "readme*" or
-// "*.so.[0-9]*") see the rest too; a name that any of them might match has no
-// shorter key.
+// file-type database again? When the same globs match both: the database
+// picks among the globs that match by their weights and lengths alone.
+// Of the "*.ext" globs, those that match a name are told by its longest
+// ending that starts at a dot and that some glob names. The database's
+// other globs (whole names such as "Makefile", and patterns like "readme*"
+// or "*.so.[0-9]*") are few, so each is tried and the ones that match join
+// the key.
 
 #include <functional>
 #include <optional>
@@ -27,13 +28,17 @@ public:
     // From the glob files' contents (the "weight:type:pattern[:flags]" lines
     // of shared-mime-info's globs2); with none, no name has a key.
     static TypeKeyRules FromGlobFiles(const std::vector<std::string>& contents);
+    // From the glob files the database itself is built from, in every data
+    // directory; none when one of them cannot be read.
+    static TypeKeyRules Installed();
 
-    // The part of `name` that alone decides its type: its longest ending
-    // that is a dot and an extension some "*.ext" glob names, in the name's
-    // own case (some globs heed case); empty when no such glob matches.
-    // None when a glob other than "*.ext" could match the name, and for
-    // names with "/" or bytes outside ASCII, whose case folding the check
-    // could not follow.
+    // What alone decides the type of `name`: its longest ending that is a
+    // dot and an extension some "*.ext" glob names, in the name's own case
+    // (some globs heed case), or nothing when no such glob matches; then
+    // "/" and the numbers of the other globs that match, if any do.
+    // None for names with "/", with bytes that are not UTF-8, or with one
+    // of the few characters whose lower case is not one character outside
+    // ASCII, since the database folds case before it matches.
     std::optional<std::string> KeyOf(const std::string& name) const;
 
 private:
@@ -44,8 +49,9 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
     };
     struct OtherPattern {
-        std::string text; // lower case
+        std::string text; // lower case unless caseSensitive
         bool wildcard = false; // else a whole name
+        bool caseSensitive = false;
     };
 
     bool usable_ = false;

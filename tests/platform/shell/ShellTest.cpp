@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -51,20 +52,38 @@ TEST(TypeKey, OnlyNamesThatExtensionGlobsAloneDecideShareAKey)
     EXPECT_EQ(rules.KeyOf("main.C"), ".C");
     EXPECT_EQ(rules.KeyOf("plain"), "");
     EXPECT_EQ(rules.KeyOf("data.unknown"), "");
-    // Whole names and other wildcards look past the extension.
-    EXPECT_EQ(rules.KeyOf("Makefile"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("README.txt"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("libx.so.6"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("draft.txt~"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("ls.1"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("001.VDR"), std::nullopt);
-    EXPECT_EQ(rules.KeyOf("zz.log"), std::nullopt);
+    // Whole names and other wildcards look past the extension: the globs
+    // that match join the key by their order, case-sensitive ones by the
+    // name's own case.
+    EXPECT_EQ(rules.KeyOf("Makefile"), "/0");
+    EXPECT_EQ(rules.KeyOf("MAKEFILE"), rules.KeyOf("makefile"));
+    EXPECT_EQ(rules.KeyOf("README.txt"), ".txt/1");
+    EXPECT_EQ(rules.KeyOf("readme 2.txt"), rules.KeyOf("README.txt"));
+    EXPECT_EQ(rules.KeyOf("libx.so.6"), "/2/4");
+    EXPECT_EQ(rules.KeyOf(".txt"), "");
+    EXPECT_EQ(rules.KeyOf(".a.txt"), ".txt");
+    EXPECT_EQ(rules.KeyOf("draft.txt~"), "/3");
+    EXPECT_EQ(rules.KeyOf("ls.1"), "/4");
+    EXPECT_EQ(rules.KeyOf("001.VDR"), "/5");
+    EXPECT_EQ(rules.KeyOf("zz.log"), "/6");
+    EXPECT_EQ(rules.KeyOf("readme.1"), "/1/4");
     EXPECT_EQ(rules.KeyOf("ab.vdr"), "");
     EXPECT_EQ(rules.KeyOf("ls.a"), "");
     EXPECT_EQ(rules.KeyOf("az.log"), "");
-    // Case folding beyond ASCII, and paths, are not followed.
-    EXPECT_EQ(rules.KeyOf("caf\xC3\xA9.txt"), std::nullopt);
+    // Characters outside ASCII match only wildcards, as any other would.
+    EXPECT_EQ(rules.KeyOf("caf\xC3\xA9.txt"), ".txt");
+    EXPECT_EQ(rules.KeyOf("\xC3\x9C" "bersicht.TXT"), ".TXT");
+    EXPECT_EQ(rules.KeyOf("\xC3\x9C" "bersicht.log"), "/6");
+    EXPECT_EQ(rules.KeyOf("\xF0\x9F\x98\x80.1"), "/4");
+    EXPECT_EQ(rules.KeyOf("ab\xC3\xA9"), "");
+    // Names the check cannot follow: paths, bytes that are not UTF-8, and
+    // characters whose lower case is ASCII or two characters.
     EXPECT_EQ(rules.KeyOf("dir/a.txt"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("caf\xE9.txt"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("a\xC3"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("\xC0\xAE.txt"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("a.t\xE2\x84\xAA"), std::nullopt);
+    EXPECT_EQ(rules.KeyOf("\xC4\xB0.txt"), std::nullopt);
     // Without the glob files nothing can be known.
     EXPECT_EQ(TypeKeyRules::FromGlobFiles({}).KeyOf("notes.txt"), std::nullopt);
     EXPECT_EQ(TypeKeyRules().KeyOf("notes.txt"), std::nullopt);
@@ -79,7 +98,7 @@ TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
         "README", "boot-8.7.29.txt", "a.b.tar.gz", "x.unknown", "y.unknown.txt",
         "ma\xE2\x84\xAA"
         "efile",
-        "z.TXT"};
+        "z.TXT", "readme 2.md", "README 3.md", "core", "Core", "\xC3\x9C" "bersicht 1.txt", "\xC3\x9C" "bersicht 2.TXT"};
     const QMimeDatabase database;
     for (int pass = 0; pass < 2; ++pass) {
         for (const std::string& name : names) {
@@ -89,6 +108,38 @@ TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
             EXPECT_EQ(GetTypeName(name, 0x80), expected) << name;
         }
     }
+}
+
+// Every name of many made of parts that globs of several kinds see, within
+// and outside ASCII: names that share a key share the database's type.
+TEST(TypeKey, NamesThatShareAKeyShareTheDatabasesType)
+{
+    const std::vector<std::string> starts = {"", "readme", "README", "Makefile", "makefile", "core", "Core", "x",
+        "123", "\xC3\x9C" "bersicht", "ma\xC3\xB1" "ana", "\xF0\x9F\x98\x80", "\xEF\xBD\x94"};
+    const std::vector<std::string> middles = {"", " 1", ".so.6", ".tar", ".\xC3\xA9", "~", ".anim3", "."};
+    const std::vector<std::string> ends = {"", ".txt", ".TXT", ".gz", ".1", ".C", ".c", ".vdr", ".am", "~", ".md",
+        ".\xEF\xBD\x94\xEF\xBD\x98\xEF\xBD\x94", ".in"};
+    const TypeKeyRules rules = TypeKeyRules::Installed();
+    const QMimeDatabase database;
+    std::map<std::string, std::pair<std::string, QString>> typeOfKey;
+    int keyed = 0;
+    for (const std::string& start : starts) {
+        for (const std::string& middle : middles) {
+            for (const std::string& end : ends) {
+                const std::string name = start + middle + end;
+                const std::optional<std::string> key = rules.KeyOf(name);
+                if (name.empty() || !key)
+                    continue;
+                ++keyed;
+                const QString type
+                    = database.mimeTypeForFile(QString::fromStdString(name), QMimeDatabase::MatchExtension).name();
+                const auto [found, added] = typeOfKey.try_emplace(*key, name, type);
+                EXPECT_EQ(type, found->second.second) << name << " and " << found->second.first << " share " << *key;
+            }
+        }
+    }
+    // Almost every name has a key; the few without hold no such character.
+    EXPECT_EQ(keyed, static_cast<int>(starts.size() * middles.size() * ends.size()) - 1);
 }
 
 TEST(FileInfo, AttributesOfEntriesOnTheDisk)
