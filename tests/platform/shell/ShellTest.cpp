@@ -72,8 +72,12 @@ TEST(TypeKey, OnlyNamesThatExtensionGlobsAloneDecideShareAKey)
     EXPECT_EQ(rules.KeyOf("az.log"), "");
     // Characters outside ASCII match only wildcards, as any other would.
     EXPECT_EQ(rules.KeyOf("caf\xC3\xA9.txt"), ".txt");
-    EXPECT_EQ(rules.KeyOf("\xC3\x9C" "bersicht.TXT"), ".TXT");
-    EXPECT_EQ(rules.KeyOf("\xC3\x9C" "bersicht.log"), "/6");
+    EXPECT_EQ(rules.KeyOf("\xC3\x9C"
+                          "bersicht.TXT"),
+        ".TXT");
+    EXPECT_EQ(rules.KeyOf("\xC3\x9C"
+                          "bersicht.log"),
+        "/6");
     EXPECT_EQ(rules.KeyOf("\xF0\x9F\x98\x80.1"), "/4");
     EXPECT_EQ(rules.KeyOf("ab\xC3\xA9"), "");
     // Names the check cannot follow: paths, bytes that are not UTF-8, and
@@ -98,7 +102,11 @@ TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
         "README", "boot-8.7.29.txt", "a.b.tar.gz", "x.unknown", "y.unknown.txt",
         "ma\xE2\x84\xAA"
         "efile",
-        "z.TXT", "readme 2.md", "README 3.md", "core", "Core", "\xC3\x9C" "bersicht 1.txt", "\xC3\x9C" "bersicht 2.TXT"};
+        "z.TXT", "readme 2.md", "README 3.md", "core", "Core",
+        "\xC3\x9C"
+        "bersicht 1.txt",
+        "\xC3\x9C"
+        "bersicht 2.TXT"};
     const QMimeDatabase database;
     for (int pass = 0; pass < 2; ++pass) {
         for (const std::string& name : names) {
@@ -114,8 +122,12 @@ TEST(FileInfo, RememberedTypeNamesAreThoseTheDatabaseGives)
 // and outside ASCII: names that share a key share the database's type.
 TEST(TypeKey, NamesThatShareAKeyShareTheDatabasesType)
 {
-    const std::vector<std::string> starts = {"", "readme", "README", "Makefile", "makefile", "core", "Core", "x",
-        "123", "\xC3\x9C" "bersicht", "ma\xC3\xB1" "ana", "\xF0\x9F\x98\x80", "\xEF\xBD\x94"};
+    const std::vector<std::string> starts = {"", "readme", "README", "Makefile", "makefile", "core", "Core", "x", "123",
+        "\xC3\x9C"
+        "bersicht",
+        "ma\xC3\xB1"
+        "ana",
+        "\xF0\x9F\x98\x80", "\xEF\xBD\x94"};
     const std::vector<std::string> middles = {"", " 1", ".so.6", ".tar", ".\xC3\xA9", "~", ".anim3", "."};
     const std::vector<std::string> ends = {"", ".txt", ".TXT", ".gz", ".1", ".C", ".c", ".vdr", ".am", "~", ".md",
         ".\xEF\xBD\x94\xEF\xBD\x98\xEF\xBD\x94", ".in"};
