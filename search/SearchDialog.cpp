@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <array>
+#include <chrono>
 #include <utility>
 
 namespace pellidor {
@@ -42,6 +43,11 @@ constexpr int kPathMilliseconds = 50;
 // window's time however many results come.
 constexpr int kListMilliseconds = 40;
 constexpr int kEntriesPerExtraMillisecond = 2000;
+// The worker hands results over in batches: a wait for the dialog's thread
+// costs two thread switches, far more than finding a result. A batch goes
+// when it is full or when its first result has waited this long.
+constexpr std::size_t kBatchResults = 256;
+constexpr std::chrono::milliseconds kBatchAge{30};
 
 } // namespace
 
@@ -299,9 +305,14 @@ bool CSearchDialog::IsStopRequested() const
 
 void CSearchDialog::SetPathText(const std::string& text)
 {
-    const std::lock_guard lock(pathMutex_);
-    path_ = text;
-    pathChanged_ = true;
+    {
+        const std::lock_guard lock(pathMutex_);
+        path_ = text;
+        pathChanged_ = true;
+    }
+    // A new folder: results held back too long go to the list now, even
+    // when no further one comes to send them.
+    HandOverBatchIfDue();
 }
 
 bool CSearchDialog::MatchesCriteria(const SearchCriteria& criteria, CCatItem& item)
@@ -313,16 +324,36 @@ bool CSearchDialog::AddResult(CCatItem& item)
 {
     if (IsStopRequested())
         return false;
-    bool added = false;
+    const auto now = std::chrono::steady_clock::now();
+    if (batch_.empty())
+        batchStarted_ = now;
+    batch_.push_back(platform::com::ComPtr<CCatItem>::AddRefed(&item));
+    if (batch_.size() >= kBatchResults || now - batchStarted_ >= kBatchAge)
+        HandOverBatch();
+    return true;
+}
+
+void CSearchDialog::HandOverBatchIfDue()
+{
+    if (!batch_.empty() && std::chrono::steady_clock::now() - batchStarted_ >= kBatchAge)
+        HandOverBatch();
+}
+
+void CSearchDialog::HandOverBatch()
+{
+    if (batch_.empty())
+        return;
+    std::vector<platform::com::ComPtr<CCatItem>> batch;
+    batch.swap(batch_);
     // Waits for the dialog's thread, which never waits for this one without
     // handling its events.
     QMetaObject::invokeMethod(
-        this, [this, &item, &added] { added = InsertResult(item); }, Qt::BlockingQueuedConnection);
-    return added;
+        this, [this, &batch] { InsertResults(batch); }, Qt::BlockingQueuedConnection);
 }
 
 void CSearchDialog::PostEndOfSearch()
 {
+    HandOverBatch();
     // Queued, never waiting: the dialog may be waiting for this thread.
     const unsigned number = searchNumber_;
     QMetaObject::invokeMethod(
@@ -334,15 +365,17 @@ void CSearchDialog::PostEndOfSearch()
         Qt::QueuedConnection);
 }
 
-bool CSearchDialog::InsertResult(CCatItem& item)
+void CSearchDialog::InsertResults(std::vector<platform::com::ComPtr<CCatItem>>& batch)
 {
+    // What a stop overtook is dropped, as if found after it.
     if (IsStopRequested())
-        return false;
-    results_.push_back(platform::com::ComPtr<CCatItem>::AddRefed(&item));
-    pending_.push_back(&item);
+        return;
+    for (platform::com::ComPtr<CCatItem>& item : batch) {
+        pending_.push_back(item.Get());
+        results_.push_back(std::move(item));
+    }
     if (!listTimer_->isActive())
         listTimer_->start(kListMilliseconds + Results()->ItemCount() / kEntriesPerExtraMillisecond);
-    return true;
 }
 
 void CSearchDialog::ListPendingResults()

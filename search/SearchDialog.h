@@ -6,14 +6,18 @@
 //
 //   IsStopRequested, MatchesCriteria  on the worker, from an atomic flag and
 //                                     the worker's own copy of the criteria
-//   SetPathText                       stores the text under a lock; a timer
-//                                     shows the latest one
-//   AddResult                         a blocking queued call into the
-//                                     dialog's thread, which keeps a
-//                                     reference and lists the item
-//   PostEndOfSearch                   queues the end (the IDOK command)
+//   SetPathText                       stores the text under a lock (a timer
+//                                     shows the latest one) and sends a
+//                                     batch that has waited long enough
+//   AddResult                         keeps a reference in the worker's
+//                                     batch; a full batch, or one whose
+//                                     first result has waited long enough,
+//                                     goes to the dialog's thread in one
+//                                     blocking queued call, which lists it
+//   PostEndOfSearch                   hands over the last batch and queues
+//                                     the end (the IDOK command)
 //
-// Because the worker waits for the dialog's thread at each result, every
+// Because the worker waits for the dialog's thread at each batch, every
 // wait of that thread for the worker keeps handling events
 // (WaitForSearch), so a Stop, a close or Escape in the middle of an
 // insertion never blocks both threads.
@@ -28,6 +32,7 @@
 #include <QRect>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -121,8 +126,13 @@ private:
     void EndOfSearch();
     void NewSearch();
     void MakeDefault(QPushButton* button, QPushButton* other);
-    // On the dialog's thread: keeps a reference to `item` and lists it soon.
-    bool InsertResult(CCatItem& item);
+    // On the worker's thread: the batch to the dialog's thread, now or
+    // when its first result has waited long enough.
+    void HandOverBatch();
+    void HandOverBatchIfDue();
+    // On the dialog's thread: takes the batch's references and lists them
+    // soon; nothing after a stop.
+    void InsertResults(std::vector<platform::com::ComPtr<CCatItem>>& batch);
     void ListPendingResults();
     void DeleteResults();
     void ShowLatestPath();
@@ -157,6 +167,11 @@ private:
     std::vector<platform::com::ComPtr<CCatItem>> results_;
     std::vector<CCatItem*> pending_;
     QTimer* listTimer_ = nullptr;
+
+    // Worker's thread only: the results not yet handed over, and when the
+    // first of them was found.
+    std::vector<platform::com::ComPtr<CCatItem>> batch_;
+    std::chrono::steady_clock::time_point batchStarted_;
 
     // The worker's latest path, handed over under the lock.
     std::mutex pathMutex_;

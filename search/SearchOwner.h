@@ -15,19 +15,21 @@ class ISearchOwner {
 public:
     // The stop flag; read without a lock, so an atomic word.
     virtual bool IsStopRequested() const = 0;
-    // Shows the folder being searched ("" when the walk is over). Must not
-    // wait for the owner's thread: store a copy under a lock or queue it.
+    // Shows the folder being searched ("" when the walk is over): a copy
+    // stored under a lock or queued, never a wait for the owner's thread to
+    // take it. It may wait only as AddResult does, to deliver results.
     virtual void SetPathText(const std::string& text) = 0;
     // `criteria` is the worker's own copy, taken when the search started.
     virtual bool MatchesCriteria(const SearchCriteria& criteria, CCatItem& item) = 0;
-    // Adds `item` to the results, on the owner's thread, and returns when it
-    // is there: false when it was dropped (stop requested, insertion failed).
-    // The owner keeps its own reference to what it keeps. Because the worker
-    // waits here, every wait of the owner's thread for the worker must keep
-    // processing events.
+    // Adds `item` to the results, on the owner's thread: false when it was
+    // dropped (stop requested, insertion failed). The owner keeps its own
+    // reference to what it keeps, and may gather results and deliver them
+    // together, at the latest in PostEndOfSearch. Because the worker may wait
+    // here for the owner's thread, every wait of that thread for the worker
+    // must keep processing events.
     virtual bool AddResult(CCatItem& item) = 0;
     // The walk is over (also after a stop): queued to the owner's thread,
-    // never waiting for it. The dialog posts IDOK to its window here.
+    // waiting for it only to deliver the results gathered. The dialog posts IDOK to its window here.
     virtual void PostEndOfSearch() = 0;
 
 protected:

@@ -449,9 +449,9 @@ protected:
         Open();
         TypeName(QStringLiteral("match"));
         QTest::mouseClick(dialog_->FindNowButton(), Qt::LeftButton);
-        // Handles events only until the first result is in, without
+        // Handles events only until the first batch is in, without
         // pausing: the worker, thousands of matches from its end, is then
-        // waiting for this thread to take its next one.
+        // soon waiting for this thread to take its next batch.
         QDeadlineTimer deadline(kWaitMs);
         while (dialog_->ResultCount() == 0 && !deadline.hasExpired())
             QCoreApplication::processEvents();
