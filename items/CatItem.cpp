@@ -150,11 +150,11 @@ CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST own)
 }
 
 CCatItem::CCatItem(LPCITEMIDLIST root, LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
-    : CCatItem(ShareIdList(CopyIdList(root)), ShareIdList(CopyIdList(parent)), record, kind)
+    : CCatItem(ShareIdList(CopyIdList(root)), StartIdChain(ShareIdList(CopyIdList(parent))), record, kind)
 {
 }
 
-CCatItem::CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* record, DWORD kind)
+CCatItem::CCatItem(SharedIdList root, SharedIdChain parent, const CatRecord* record, DWORD kind)
     : root_(std::move(root))
     , record_(record != nullptr ? *record : CatRecord{})
 {
@@ -163,7 +163,7 @@ CCatItem::CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* reco
         hasTail_ = true;
         tailKind_ = kind;
     } else {
-        own_ = ShareIdList(MakeElement(parent.get(), record, kind));
+        own_ = ShareIdList(MakeElementAfterChain(parent.get(), record, kind));
     }
 }
 
@@ -180,8 +180,15 @@ LPCITEMIDLIST CCatItem::WriteTail(TailBuffer& buffer) const
 const SharedIdList& CCatItem::SharedOwnIdList() const
 {
     if (!own_ && hasTail_)
-        own_ = ShareIdList(MakeElement(parent_.get(), &record_, tailKind_));
+        own_ = ShareIdList(MakeElementAfterChain(parent_.get(), &record_, tailKind_));
     return own_;
+}
+
+SharedIdChain CCatItem::OwnIdChain() const
+{
+    if (hasTail_)
+        return ExtendIdChain(parent_, record_, tailKind_);
+    return StartIdChain(own_);
 }
 
 template <class Visit>
@@ -197,7 +204,7 @@ void CCatItem::VisitOwnElements(Visit visit) const
     TailBuffer tail;
     if (!hasTail_)
         walk(own_.get());
-    else if (walk(parent_.get()))
+    else if (VisitIdChain(parent_.get(), visit))
         walk(WriteTail(tail)); // gone on return: `visit` keeps no pointer into it
 }
 

@@ -71,7 +71,7 @@ public:
     // the child keeps no list of its own. A catalog element (larger than
     // the others, with fields beyond the record) is stored with its list
     // whole.
-    CCatItem(SharedIdList root, SharedIdList parent, const CatRecord* record, DWORD kind);
+    CCatItem(SharedIdList root, SharedIdChain parent, const CatRecord* record, DWORD kind);
 
     // The virtual operations, in their slot order.
     virtual HRESULT SetNameOf(HWND owner, const WCHAR* newName);
@@ -129,6 +129,9 @@ public:
     LPCITEMIDLIST OwnIdList() const { return SharedOwnIdList().get(); }
     const SharedIdList& SharedRootIdList() const { return root_; }
     const SharedIdList& SharedOwnIdList() const;
+    // The own list as a chain, for the children to share without a copy of
+    // the path above them.
+    SharedIdChain OwnIdChain() const;
 
     // The catalog this item belongs to: the first element of the own list
     // after the shelf-folder elements, when it is a catalog element. Every
@@ -202,13 +205,14 @@ private:
     ModuleLock lock_;
     SharedIdList root_;
     // The own list is either whole in own_, or parent_ (shared with the
-    // siblings) followed by one element of kind tailKind_ for record_. A
-    // folder makes one item per entry, and a private copy of the path above
-    // each entry would cost its size again per entry; the element itself is
-    // written from the record when asked for, so an entry costs its object
-    // alone, and own_ is made only when a caller needs the list in one piece
-    // (an item is used by one thread at a time, so that needs no lock).
-    SharedIdList parent_;
+    // siblings, and by its start with the folders' above) followed by one
+    // element of kind tailKind_ for record_. A folder makes one item per
+    // entry, and a private copy of the path above each entry would cost its
+    // size again per entry; the element itself is written from the record
+    // when asked for, so an entry costs its object alone, and own_ is made
+    // only when a caller needs the list in one piece (an item is used by one
+    // thread at a time, so that needs no lock).
+    SharedIdChain parent_;
     bool hasTail_ = false;
     DWORD tailKind_ = 0;
     mutable SharedIdList own_;

@@ -168,7 +168,7 @@ bool CCatFolder::LoadChildren(bool reload)
         file.SetPath(CatalogPath());
         CatRecord record{};
         const SharedIdList& root = SharedRootIdList();
-        const SharedIdList& own = SharedOwnIdList();
+        const SharedIdChain own = OwnIdChain();
         if (file.ReadFirst(Size(), &record)) {
             children_.reserve(static_cast<std::size_t>(file.ListCount()));
             do {

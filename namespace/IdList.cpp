@@ -198,6 +198,56 @@ IdListPtr MakeElement(LPCITEMIDLIST parent, const CatRecord* record, DWORD kind)
     return list;
 }
 
+IdChain::~IdChain()
+{
+    SharedIdChain above = std::move(up);
+    // A level held by nobody else goes now, after handing over its own up.
+    while (above && above.use_count() == 1) {
+        SharedIdChain next = std::move(const_cast<IdChain&>(*above).up);
+        above = std::move(next);
+    }
+}
+
+SharedIdChain StartIdChain(SharedIdList list)
+{
+    if (!list)
+        return nullptr;
+    auto chain = std::make_shared<IdChain>();
+    chain->start = std::move(list);
+    return chain;
+}
+
+SharedIdChain ExtendIdChain(SharedIdChain up, const CatRecord& record, DWORD kind)
+{
+    if (!up || ElementSizeOf(kind) != kElementSize)
+        return StartIdChain(ShareIdList(MakeElementAfterChain(up.get(), &record, kind)));
+    auto chain = std::make_shared<IdChain>();
+    chain->up = std::move(up);
+    chain->record = record;
+    chain->kind = kind;
+    return chain;
+}
+
+IdListPtr MakeElementAfterChain(const IdChain* chain, const CatRecord* record, DWORD kind)
+{
+    std::size_t chainBytes = 0;
+    VisitIdChain(chain, [&chainBytes](LPCITEMIDLIST element) {
+        chainBytes += ElementSize(element);
+        return true;
+    });
+    IdListPtr list = Allocate(chainBytes + ElementSizeOf(kind) + kTerminatorSize);
+    if (!list)
+        return nullptr;
+    BYTE* out = Bytes(list.get());
+    VisitIdChain(chain, [&out](LPCITEMIDLIST element) {
+        std::memcpy(out, element, ElementSize(element));
+        out += ElementSize(element);
+        return true;
+    });
+    WriteElement(out, record, kind);
+    return list;
+}
+
 LPCITEMIDLIST FindCatalogElement(LPCITEMIDLIST list)
 {
     LPCITEMIDLIST at = list;

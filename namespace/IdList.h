@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pellidor {
 
@@ -174,6 +175,45 @@ bool IsOwnElement(LPCITEMIDLIST element, DWORD kind);
 // ours of `kind` (IsOwnElement); false for kinds above 3.
 bool IsOwnIdList(const BYTE* block, std::size_t blockSize, DWORD kind);
 
+// --- Lists shared by their start ---
+
+// The list above an entry of a catalog is its folder's list, which is the
+// folder's own folder's list and one element more. A search keeps a result
+// from nearly every folder it walks, and a copy of the whole path above
+// each of those folders would cost more than the results themselves; so
+// each level keeps only its own element's record and points to the level
+// above, and the list is written out in one piece only when it is asked
+// for.
+struct IdChain {
+    IdChain() = default;
+    IdChain(const IdChain&) = delete;
+    IdChain& operator=(const IdChain&) = delete;
+    // Lets go of the levels above one by one, not each inside the next's
+    // release: a catalog may be deeper than the stack.
+    ~IdChain();
+
+    std::shared_ptr<const IdChain> up; // the level above; null at the start
+    SharedIdList start; // at the start only: the list kept whole
+    CatRecord record{}; // below the start: the element's record and kind
+    DWORD kind = 0;
+};
+using SharedIdChain = std::shared_ptr<const IdChain>;
+
+// A chain of `list` alone (null stays null).
+SharedIdChain StartIdChain(SharedIdList list);
+// `up` followed by one element of `kind` for `record`. After no chain, or
+// for a kind whose element is not a plain one, the list is written out at
+// once and the chain starts anew.
+SharedIdChain ExtendIdChain(SharedIdChain up, const CatRecord& record, DWORD kind);
+// The chain's elements in one list, followed by one more of `kind` for
+// `record` as MakeElement appends it; null when allocation fails.
+IdListPtr MakeElementAfterChain(const IdChain* chain, const CatRecord* record, DWORD kind);
+// Calls `visit` with each element of `chain` in order until it returns
+// false, and says whether it never did. An element below the start is
+// written for the call and gone after it.
+template <class Visit>
+bool VisitIdChain(const IdChain* chain, Visit&& visit);
+
 // --- Element fields ---
 
 std::size_t ElementSize(LPCITEMIDLIST element);
@@ -192,5 +232,30 @@ CatHeader ReadVolumeBlock(LPCITEMIDLIST element);
 // Copies the header's volume fields into a catalog element; does nothing to
 // any other element.
 void WriteVolumeBlock(LPITEMIDLIST element, const CatHeader& header);
+
+template <class Visit>
+bool VisitIdChain(const IdChain* chain, Visit&& visit)
+{
+    // From the bottom up into a list, then walked down: a loop, not a
+    // recursion, however deep the catalog.
+    std::vector<const IdChain*> levels;
+    for (const IdChain* at = chain; at != nullptr; at = at->up.get())
+        levels.push_back(at);
+    BYTE element[kElementSize + kTerminatorSize];
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        if (!(*level)->up) {
+            for (LPCITEMIDLIST at = (*level)->start.get(); at != nullptr && ElementSize(at) != 0;
+                 at = NextElement(at)) {
+                if (!visit(at))
+                    return false;
+            }
+            continue;
+        }
+        WriteElement(element, &(*level)->record, (*level)->kind);
+        if (!visit(reinterpret_cast<LPCITEMIDLIST>(element)))
+            return false;
+    }
+    return true;
+}
 
 } // namespace pellidor

@@ -177,6 +177,75 @@ TEST(IdListOperations, JoinsWithNoneCopyTheOtherAndNoneWithNoneIsNone)
     EXPECT_EQ(platform::com::TaskMemLiveBlocks(), before);
 }
 
+// A chain is the list MakeElement would have built, whatever the kinds and
+// whichever level is asked, and its visit stops where the visitor says.
+TEST(IdListChain, WritesAndVisitsTheSameElementsAsTheWholeList)
+{
+    const IdListPtr top = Build({{kKindShelfFolder, "discs"}, {kKindCatalog, "c:\\disc.cat", "Owner"}});
+    SharedIdChain chain = StartIdChain(ShareIdList(CopyIdList(top.get())));
+    IdListPtr whole = CopyIdList(top.get());
+    for (const char* name : {"a", "b", "c"}) {
+        const CatRecord record = Record(name);
+        chain = ExtendIdChain(chain, record, kKindFolder);
+        whole = MakeElement(whole.get(), &record, kKindFolder);
+    }
+    const CatRecord file = Record("file.txt");
+    EXPECT_EQ(BytesOf(MakeElementAfterChain(chain.get(), &file, kKindFile).get()),
+        BytesOf(MakeElement(whole.get(), &file, kKindFile).get()));
+    EXPECT_EQ(BytesOf(MakeElementAfterChain(chain->up.get(), nullptr, kKindFile).get()),
+        BytesOf(MakeElement(Build({{kKindShelfFolder, "discs"}, {kKindCatalog, "c:\\disc.cat", "Owner"},
+                                      {kKindFolder, "a"}, {kKindFolder, "b"}})
+                                .get(),
+            nullptr, kKindFile)
+                    .get()));
+
+    std::vector<std::string> visited;
+    EXPECT_TRUE(VisitIdChain(chain.get(), [&visited](LPCITEMIDLIST element) {
+        visited.push_back(ElementName(element));
+        return true;
+    }));
+    EXPECT_EQ(visited, (std::vector<std::string>{"discs", "c:\\disc.cat", "a", "b", "c"}));
+    visited.clear();
+    EXPECT_FALSE(VisitIdChain(chain.get(), [&visited](LPCITEMIDLIST element) {
+        visited.push_back(ElementName(element));
+        return visited.size() < 4;
+    }));
+    EXPECT_EQ(visited.size(), 4u);
+    EXPECT_TRUE(VisitIdChain(nullptr, [](LPCITEMIDLIST) { return false; }));
+}
+
+TEST(IdListChain, AnElementOfAnotherSizeStartsTheChainAnewAndNothingStaysNothing)
+{
+    const CatRecord shelf = Record("discs");
+    const CatRecord catalog = Record("c:\\disc.cat");
+    const SharedIdChain chain = ExtendIdChain(ExtendIdChain(nullptr, shelf, kKindShelfFolder), catalog, kKindCatalog);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->up, nullptr);
+    EXPECT_EQ(BytesOf(chain->start.get()),
+        BytesOf(Build({{kKindShelfFolder, "discs"}, {kKindCatalog, "c:\\disc.cat"}}).get()));
+    EXPECT_EQ(StartIdChain(nullptr), nullptr);
+    EXPECT_EQ(BytesOf(MakeElementAfterChain(nullptr, &catalog, kKindFile).get()),
+        BytesOf(MakeElement(nullptr, &catalog, kKindFile).get()));
+}
+
+// Far deeper than any real volume: made, visited and let go without
+// running out of stack.
+TEST(IdListChain, AChainDeeperThanTheStackIsVisitedAndReleased)
+{
+    const CatRecord record = Record("d", 0x10);
+    SharedIdChain chain = StartIdChain(ShareIdList(Build({{kKindCatalog, "deep.cat"}})));
+    constexpr int kLevels = 200000;
+    for (int i = 0; i < kLevels; ++i)
+        chain = ExtendIdChain(std::move(chain), record, kKindFolder);
+    int count = 0;
+    VisitIdChain(chain.get(), [&count](LPCITEMIDLIST) {
+        ++count;
+        return true;
+    });
+    EXPECT_EQ(count, kLevels + 1);
+    chain.reset();
+}
+
 TEST(IdListOperations, CatalogElementIsFoundBehindTwoShelfFolderElements)
 {
     const IdListPtr list = Build({{kKindShelfFolder, "/s1"}, {kKindShelfFolder, "/s1/s2"},
