@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -107,6 +108,12 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
     std::printf("peak resident memory: %.1f MB\n", static_cast<double>(PeakKiB()) / 1024.0);
+    // What the results and the rest still hold, against what the allocator
+    // keeps from the process's peak.
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("heap in use after the last run: %.1f MB of %.1f MB the allocator holds\n",
+        static_cast<double>(heap.uordblks + heap.hblkhd) / 1048576.0,
+        static_cast<double>(heap.arena + heap.hblkhd) / 1048576.0);
     if (holdSeconds > 0) {
         QTimer::singleShot(holdSeconds * 1000, &app, &QApplication::quit);
         app.exec();
