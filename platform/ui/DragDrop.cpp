@@ -5,6 +5,7 @@
 #include "platform/shell/DropFiles.h"
 #include "platform/ui/Messages.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
@@ -427,9 +428,10 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD allowed, DWORD*
         return DRAGDROP_S_CANCEL;
     // Qt lets the drag go (deleteLater, or once the window system's
     // transfer ends), so that a target of another program may still fetch
-    // the data after the drop. It has no parent: a window that goes during
-    // the drag must not take the drag with it.
-    auto* drag = new QDrag(nullptr);
+    // the data after the drop. Qt refuses a drag without a source; the
+    // application is the source, since a window that goes during the drag
+    // must not take the drag with it.
+    auto* drag = new QDrag(QCoreApplication::instance());
     drag->setMimeData(new DataObjectMimeData(com::ComPtr<IDataObject>::AddRefed(data)));
     QObject::connect(
         drag, &QDrag::actionChanged, [feedback = com::ComPtr<IDropSource>::AddRefed(source)](Qt::DropAction action) {

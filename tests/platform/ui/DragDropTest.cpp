@@ -8,12 +8,14 @@
 #include "platform/com/GiveOnlyDataObject.h"
 #include "platform/shell/DropFiles.h"
 #include "platform/ui/Messages.h"
+#include "tests/support/DragHand.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
@@ -137,13 +139,19 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Runs a drag of `data`; `during` sees the drag's data while it runs.
+    // Runs a drag of `data`; `during` sees the drag's data while it runs,
+    // and the drag ends over a window that takes nothing.
     void Drag(IDataObject& data, const std::function<void(const QMimeData&)>& during)
     {
-        SetDragStartObserver([&during](QDrag& drag, Qt::DropActions) { during(*drag.mimeData()); });
+        QWidget nowhere;
+        nowhere.resize(100, 100);
+        nowhere.show();
+        SetDragStartObserver([&during, &nowhere](QDrag& drag, Qt::DropActions) {
+            during(*drag.mimeData());
+            pellidor::test::ReleaseDragOver(&nowhere, QPoint(50, 50));
+        });
         const auto source = com::MakeCom<FakeSource>();
         DWORD effect = 0xFF;
-        // Offscreen, the drag ends at once with nothing taken.
         EXPECT_EQ(DoDragDrop(&data, source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect), DRAGDROP_S_CANCEL);
         EXPECT_EQ(effect, DROPEFFECT_NONE);
     }
@@ -187,6 +195,31 @@ protected:
     QWidget window_;
     QMimeData mime_;
 };
+
+// The whole way, as the window system runs it: the drag's own loop, the
+// pointer moving over a registered window and released there. The offscreen
+// platform's drags end at once, so this runs under a window system only
+// (CTest runs it under Xvfb).
+TEST_F(DropWindowTest, ADragReleasedOverARegisteredWindowDropsThereAndSaysWhatWasTaken)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs a window system's drags";
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    const auto target = com::MakeCom<RecordingTarget>(DROPEFFECT_COPY, true);
+    ASSERT_EQ(RegisterDragDrop(&window_, target.Get()), S_OK);
+    const auto data = com::MakeCom<FakeData>(QByteArray("id\0list", 7), std::vector<std::string>{});
+    const auto source = com::MakeCom<FakeSource>();
+    SetDragStartObserver([this, &target](QDrag&, Qt::DropActions) {
+        pellidor::test::ReleaseDragOver(&window_, QPoint(30, 40), [&target] { return !target->calls.empty(); });
+    });
+    DWORD effect = DROPEFFECT_NONE;
+    EXPECT_EQ(DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect), DRAGDROP_S_DROP);
+    EXPECT_EQ(effect, DROPEFFECT_COPY);
+    ASSERT_FALSE(target->calls.empty());
+    EXPECT_EQ(target->calls.front(), "enter");
+    EXPECT_EQ(target->calls.back(), "drop");
+    EXPECT_EQ(target->received, QByteArray("id\0list", 7));
+}
 
 TEST_F(DropWindowTest, RegisteringTwiceOrRevokingNothingIsRefusedAndTheWindowLetsItsTargetGo)
 {
