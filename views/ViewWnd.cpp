@@ -97,11 +97,19 @@ void CViewWnd::DragOut(CCatItem& item)
     const auto source = held.As<IDropSource>();
     if (!transfer || !source)
         return;
+    // A file of the catalogued medium is copied or linked, never moved: a
+    // file manager moves what comes from its own file system, which would
+    // take the file off a catalogued folder of this disk. Catalogs and shelf
+    // folders, which offer no file, move between shelf folders.
+    FORMATETC files;
+    files.cfFormat = CF_HDROP;
+    const DWORD allowed = transfer->QueryGetData(&files) == S_OK
+        ? DROPEFFECT_COPY | DROPEFFECT_LINK
+        : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     // The effect is not used: a drop on the shelf moved the file itself and
     // announced the change.
     DWORD effect = DROPEFFECT_NONE;
-    platform::ui::DoDragDrop(
-        transfer.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    platform::ui::DoDragDrop(transfer.Get(), source.Get(), allowed, &effect);
 }
 
 } // namespace pellidor
