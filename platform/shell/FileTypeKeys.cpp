@@ -40,18 +40,18 @@ struct Claim {
 };
 
 // Several types may name one extension (in different case, or with
-// different weights): the key says what the type names say, which is the
-// database's own choice for a name with that ending.
-const Claim& Winner(const std::string& folded, const std::vector<Claim>& claims)
+// different weights), and a type may be another's alias (one package's
+// type is another's alias): the key says what the type names say, which is
+// the database's own choice for a name with that ending, by its own name.
+Claim Winner(const std::string& folded, const std::vector<Claim>& claims)
 {
-    if (claims.size() > 1) {
-        const std::string chosen = GetFileNameType("x" + folded).name().toStdString();
-        const auto found
-            = std::find_if(claims.begin(), claims.end(), [&](const Claim& claim) { return claim.typeName == chosen; });
-        if (found != claims.end())
-            return *found;
-    }
-    return claims.front();
+    const QMimeType type = GetFileNameType("x" + folded);
+    if (!type.isValid() || type.isDefault())
+        return claims.front();
+    const std::string chosen = type.name().toStdString();
+    const auto found
+        = std::find_if(claims.begin(), claims.end(), [&](const Claim& claim) { return claim.typeName == chosen; });
+    return {chosen, (found != claims.end() ? *found : claims.front()).extension};
 }
 
 } // namespace
@@ -79,7 +79,7 @@ FileTypeKeys::FileTypeKeys()
         }
     }
     for (const auto& [folded, list] : claims) {
-        const Claim& winner = Winner(folded, list);
+        const Claim winner = Winner(folded, list);
         keys_.push_back({winner.extension, winner.typeName});
     }
     std::sort(keys_.begin(), keys_.end(),

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QProcess>
 
 #include <algorithm>
 #include <map>
@@ -113,6 +116,40 @@ TEST(FileTypeKeys, AnExtensionKeyNamesTheTypeThatTheFileTypeNameGives)
         ++compared;
     }
     EXPECT_GT(compared, 100);
+}
+
+// One package's type may be another's alias; the database then names the
+// extension's type by the name the alias stands for, and so must the key.
+// Runs where this test's own data directory is the first the database
+// reads (each test in a process of its own, as CTest runs them).
+TEST(FileTypeKeys, AnExtensionOfATypeThatIsAnotherTypesAliasNamesTheTypeItStandsFor)
+{
+    const QString mime = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/mime");
+    QDir().mkpath(mime + QStringLiteral("/packages"));
+    QFile package(mime + QStringLiteral("/packages/pellidor-test.xml"));
+    ASSERT_TRUE(package.open(QIODevice::WriteOnly));
+    package.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<mime-info xmlns="http://www.freedesktop.org/standards/shared-mime-info">
+  <mime-type type="application/x-pellidor-test-named">
+    <comment>Named test type</comment>
+    <glob pattern="*.pellidornamed"/>
+  </mime-type>
+  <mime-type type="application/x-pellidor-test-canonical">
+    <comment>Canonical test type</comment>
+    <alias type="application/x-pellidor-test-named"/>
+  </mime-type>
+</mime-info>
+)");
+    package.close();
+    if (QProcess::execute(QStringLiteral("update-mime-database"), {mime}) != 0)
+        GTEST_SKIP() << "update-mime-database is not there";
+    const std::string typeName = platform::shell::GetFileNameType("x.pellidornamed").name().toStdString();
+    if (typeName.rfind("application/x-pellidor-test", 0) != 0)
+        GTEST_SKIP() << "the database was read before this test's data directory was made";
+    const platform::shell::FileTypeKey* key = platform::shell::FileTypeKeys::Instance().Find(".pellidornamed");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->defaultValue, typeName);
+    EXPECT_EQ(key->defaultValue, "application/x-pellidor-test-canonical");
 }
 
 TEST(FileTypeKeys, EnumerationListsTheDatabaseFirstThenTheTypesInNameOrder)
