@@ -59,6 +59,7 @@ TABLE = [
     ("tests/platform/*", "platform tests"),
     ("tests/support/TestMain.cpp", "platform tests"),
     ("tests/support/TestEnvironment.*", "platform tests"),
+    ("tests/support/DragHand.h", "platform tests"),
     ("tests/*", "tests"),
     ("bench/*", "tests"),
 ]
