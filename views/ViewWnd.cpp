@@ -103,9 +103,8 @@ void CViewWnd::DragOut(CCatItem& item)
     // folders, which offer no file, move between shelf folders.
     FORMATETC files;
     files.cfFormat = CF_HDROP;
-    const DWORD allowed = transfer->QueryGetData(&files) == S_OK
-        ? DROPEFFECT_COPY | DROPEFFECT_LINK
-        : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    const DWORD allowed = transfer->QueryGetData(&files) == S_OK ? DROPEFFECT_COPY | DROPEFFECT_LINK
+                                                                 : DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     // The effect is not used: a drop on the shelf moved the file itself and
     // announced the change.
     DWORD effect = DROPEFFECT_NONE;
