@@ -353,8 +353,9 @@ void CSearchDialog::HandOverBatch()
 
 void CSearchDialog::PostEndOfSearch()
 {
+    // The last results go as every batch does; the end is queued without
+    // waiting, since the dialog may be waiting for this thread.
     HandOverBatch();
-    // Queued, never waiting: the dialog may be waiting for this thread.
     const unsigned number = searchNumber_;
     QMetaObject::invokeMethod(
         this,
