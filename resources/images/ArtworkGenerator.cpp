@@ -7,7 +7,9 @@
 // palette on magenta, the colour the lists treat as transparent, so no pink
 // fringe can appear. Everything else is drawn with alpha.
 
+#include "resources/ArtworkPainting.h"
 #include <QByteArray>
+
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -28,16 +30,13 @@
 
 namespace {
 
+using namespace pellidor::artwork;
+
 const QColor kMagenta(255, 0, 255);
-const QColor kOutline(64, 64, 64);
-const QColor kPaper(255, 255, 255);
 const QColor kPaperShade(192, 192, 192);
 const QColor kFolder(240, 200, 80);
 const QColor kFolderDark(200, 150, 40);
 const QColor kRed(220, 0, 0);
-const QColor kOwl(150, 90, 40);
-const QColor kOwlLight(220, 180, 120);
-const QColor kBeak(250, 150, 0);
 const QColor kBox(190, 140, 80);
 const QColor kBoxDark(140, 95, 45);
 const QColor kFloppy(40, 80, 180);
@@ -45,7 +44,6 @@ const QColor kMetal(200, 200, 200);
 const QColor kDisc(210, 210, 225);
 
 // Pictures are drawn on a grid of their own size; lines are one pixel wide.
-using Drawing = std::function<void(QPainter&)>;
 
 QPen Line(const QColor& colour)
 {
@@ -242,17 +240,6 @@ QImage Strip(int size, const std::vector<Drawing>& pictures)
         painter.restore();
     }
     return strip;
-}
-
-QImage Icon(int size, const Drawing& draw)
-{
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.scale(size / 32.0, size / 32.0);
-    draw(painter);
-    return image;
 }
 
 void Drive(QPainter& p)
@@ -556,16 +543,6 @@ bool SaveAnimation(const QDir& dir, const char* name, QSize size, int frames, QI
     QFile file(dir.filePath(QString::fromUtf8(name)));
     if (!file.open(QIODevice::WriteOnly) || file.write(gif.Finish()) < 0) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
-        return false;
-    }
-    return true;
-}
-
-bool Save(const QImage& image, const QDir& dir, const char* name)
-{
-    const QString path = dir.filePath(QString::fromUtf8(name));
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;

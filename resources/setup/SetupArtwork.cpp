@@ -4,6 +4,8 @@
 // 134. The PNGs are kept in the repository beside this program; run it again
 // (target setup_artwork) after changing a picture.
 
+#include "resources/ArtworkPainting.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -18,15 +20,10 @@
 
 namespace {
 
-const QColor kOutline(64, 64, 64);
-const QColor kPaper(255, 255, 255);
-const QColor kOwl(150, 90, 40);
-const QColor kOwlLight(220, 180, 120);
-const QColor kBeak(250, 150, 0);
+using namespace pellidor::artwork;
+
 const QColor kWood(170, 110, 55);
 const QColor kWoodDark(120, 75, 35);
-
-using Drawing = std::function<void(QPainter&)>;
 
 void Owl(QPainter& p, const QRectF& box)
 {
@@ -123,17 +120,6 @@ QImage SidePicture()
     return image;
 }
 
-QImage Icon(int size, const Drawing& draw)
-{
-    QImage image(size, size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.scale(size / 32.0, size / 32.0);
-    draw(painter);
-    return image;
-}
-
 // The program's icon: a disc going into a box, for "put on the machine".
 void ProgramIcon(QPainter& p)
 {
@@ -179,16 +165,6 @@ void RestartIcon(QPainter& p)
     p.setPen(Qt::NoPen);
     p.setBrush(kOutline);
     p.drawPolygon(QPolygonF({{17, 5}, {24, 9}, {17, 13}}));
-}
-
-bool Save(const QImage& image, const QDir& dir, const char* name)
-{
-    const QString path = dir.filePath(QString::fromUtf8(name));
-    if (!image.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    return true;
 }
 
 } // namespace
