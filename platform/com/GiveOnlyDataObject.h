@@ -30,6 +30,17 @@ public:
     HRESULT DAdvise(FORMATETC*, DWORD, IUnknown*, DWORD*) override { return E_NOTIMPL; }
     HRESULT DUnadvise(DWORD) override { return E_NOTIMPL; }
     HRESULT EnumDAdvise(IUnknown**) override { return E_NOTIMPL; }
+
+protected:
+    // How every GetData starts: the medium emptied, then QueryGetData's
+    // answer, S_OK when the block may be given.
+    HRESULT AcceptRequest(FORMATETC* format, STGMEDIUM* medium)
+    {
+        if (format == nullptr || medium == nullptr)
+            return E_INVALIDARG;
+        *medium = STGMEDIUM();
+        return QueryGetData(format);
+    }
 };
 
 } // namespace platform::com

@@ -170,11 +170,7 @@ public:
 
     HRESULT GetData(FORMATETC* format, STGMEDIUM* medium) override
     {
-        if (format == nullptr || medium == nullptr)
-            return E_INVALIDARG;
-        *medium = STGMEDIUM();
-        const HRESULT usable = QueryGetData(format);
-        if (usable != S_OK)
+        if (const HRESULT usable = AcceptRequest(format, medium); usable != S_OK)
             return usable;
         const QByteArray bytes = mime_->data(QString::fromLatin1(kShellIdListMimeType));
         if (bytes.isEmpty() || bytes.size() > kLargestBlock)
