@@ -10,7 +10,9 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 
 namespace pellidor::artwork {
 
@@ -33,6 +35,25 @@ inline QImage Icon(int size, const Drawing& draw)
     painter.scale(size / 32.0, size / 32.0);
     draw(painter);
     return image;
+}
+
+// Before the application is made: the pictures are drawn without a
+// display unless a platform is named.
+inline void DrawWithoutDisplay()
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+// The folder the program's one argument names; none, after the usage, when
+// there is not exactly one.
+inline std::optional<QDir> OutputFolder(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+        return std::nullopt;
+    }
+    return QDir(QString::fromLocal8Bit(argv[1]));
 }
 
 // Says on the error stream which file could not be written.

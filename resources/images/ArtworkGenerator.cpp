@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -578,14 +579,12 @@ QImage AttributeBox(bool checked)
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    DrawWithoutDisplay();
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+    const std::optional<QDir> folder = OutputFolder(argc, argv);
+    if (!folder)
         return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const QDir& dir = *folder;
     // The order of the fixed pictures is the order of their indexes.
     const std::vector<Drawing> large = {Document, Folder, MascotFolder, BrokenCatalog, ShelfRoot, MediaBox};
     const std::vector<Drawing> small = {Document16, Folder16, MascotFolder16, BrokenCatalog16, ShelfRoot16, MediaBox16};

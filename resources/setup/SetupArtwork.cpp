@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -171,14 +172,12 @@ void RestartIcon(QPainter& p)
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    DrawWithoutDisplay();
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+    const std::optional<QDir> folder = OutputFolder(argc, argv);
+    if (!folder)
         return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const QDir& dir = *folder;
     bool ok = Save(SidePicture(), dir, "131.png");
     ok = Save(Icon(32, ProgramIcon), dir, "128.png") && ok;
     ok = Save(Icon(48, ProgramIcon), dir, "128-48.png") && ok;
